@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Installs every package the build, the tests and the demo need (Debian 12, as root).
+set -euo pipefail
+pkgs=(build-essential cmake ninja-build pkg-config git
+      libsdl2-dev libsndfile1-dev libfluidsynth-dev timgm6mb-soundfont
+      libstb-dev libfreetype-dev libfontconfig-dev fonts-vlgothic fonts-dejavu-core
+      libgtest-dev libgmock-dev googletest libbenchmark-dev
+      xvfb x11-apps imagemagick sox)
+missing=()
+for p in "${pkgs[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
