@@ -87,6 +87,24 @@ void FillRow16Plain(uint8_t* d, int32_t n, uint32_t v);
 void FillRow24Plain(uint8_t* d, int32_t n, uint32_t v);
 void FillRow32Plain(uint8_t* d, int32_t n, uint32_t v);
 
+#if defined(__x86_64__)
+// Wide kernels (SSE2 is always there on x86-64; AVX2 ones run only after the
+// processor check).
+void KeyRow8Sse2(uint8_t* d, const uint8_t* s, int32_t n, uint32_t key);
+void KeyRow16Sse2(uint8_t* d, const uint8_t* s, int32_t n, uint32_t key);
+void KeyRow32Sse2(uint8_t* d, const uint8_t* s, int32_t n, uint32_t key);
+void GatherKeyRow32Sse2(uint8_t* d, const uint8_t* base, const int32_t* offs, int32_t n, uint32_t key);
+void FillRow16Sse2(uint8_t* d, int32_t n, uint32_t v);
+void FillRow32Sse2(uint8_t* d, int32_t n, uint32_t v);
+void KeyRow8Avx2(uint8_t* d, const uint8_t* s, int32_t n, uint32_t key);
+void KeyRow16Avx2(uint8_t* d, const uint8_t* s, int32_t n, uint32_t key);
+void KeyRow32Avx2(uint8_t* d, const uint8_t* s, int32_t n, uint32_t key);
+void GatherRow32Avx2(uint8_t* d, const uint8_t* base, const int32_t* offs, int32_t n);
+void GatherKeyRow32Avx2(uint8_t* d, const uint8_t* base, const int32_t* offs, int32_t n, uint32_t key);
+void FillRow16Avx2(uint8_t* d, int32_t n, uint32_t v);
+void FillRow32Avx2(uint8_t* d, int32_t n, uint32_t v);
+#endif
+
 // True when the bytes the two rectangles cover (first byte of the first row
 // to last byte of the last row) share any memory.
 bool SpansOverlap(const PixelBuffer& a, const RECT& ra, const PixelBuffer& b, const RECT& rb);

@@ -15,29 +15,43 @@ const Kernels kPlainKernels = {
     FillRow16Plain, FillRow24Plain, FillRow32Plain,
 };
 
-// Wide kernels come next; until then the wide tables run the plain ones.
+#if defined(__x86_64__)
 const Kernels kSse2Kernels = {
     Isa::SSE2,
-    KeyRow8Plain, KeyRow16Plain, KeyRow24Plain, KeyRow32Plain,
+    KeyRow8Sse2, KeyRow16Sse2, KeyRow24Plain, KeyRow32Sse2,
     GatherRow8Plain, GatherRow16Plain, GatherRow24Plain, GatherRow32Plain,
-    GatherKeyRow8Plain, GatherKeyRow16Plain, GatherKeyRow24Plain, GatherKeyRow32Plain,
-    FillRow16Plain, FillRow24Plain, FillRow32Plain,
+    GatherKeyRow8Plain, GatherKeyRow16Plain, GatherKeyRow24Plain, GatherKeyRow32Sse2,
+    FillRow16Sse2, FillRow24Plain, FillRow32Sse2,
 };
 const Kernels kAvx2Kernels = {
     Isa::AVX2,
-    KeyRow8Plain, KeyRow16Plain, KeyRow24Plain, KeyRow32Plain,
-    GatherRow8Plain, GatherRow16Plain, GatherRow24Plain, GatherRow32Plain,
-    GatherKeyRow8Plain, GatherKeyRow16Plain, GatherKeyRow24Plain, GatherKeyRow32Plain,
-    FillRow16Plain, FillRow24Plain, FillRow32Plain,
+    KeyRow8Avx2, KeyRow16Avx2, KeyRow24Plain, KeyRow32Avx2,
+    GatherRow8Plain, GatherRow16Plain, GatherRow24Plain, GatherRow32Avx2,
+    GatherKeyRow8Plain, GatherKeyRow16Plain, GatherKeyRow24Plain, GatherKeyRow32Avx2,
+    FillRow16Avx2, FillRow24Plain, FillRow32Avx2,
 };
+#else
+// No wide code elsewhere: the wide tables are never chosen.
+const Kernels kSse2Kernels = kPlainKernels;
+const Kernels kAvx2Kernels = kPlainKernels;
+#endif
 
 namespace {
 
 bool Supported(Isa isa) {
+#if defined(__x86_64__)
+    // May run from a static initialiser, before the processor data is set.
+    __builtin_cpu_init();
+#endif
     switch (isa) {
         case Isa::Plain: return true;
+#if defined(__x86_64__)
         case Isa::SSE2: return __builtin_cpu_supports("sse2");
         case Isa::AVX2: return __builtin_cpu_supports("avx2");
+#else
+        case Isa::SSE2:
+        case Isa::AVX2: return false;
+#endif
     }
     return false;
 }
@@ -51,7 +65,6 @@ const Kernels* TableFor(Isa isa) {
 }
 
 const Kernels* Best() {
-    __builtin_cpu_init();
     for (Isa isa : {Isa::AVX2, Isa::SSE2}) {
         if (Supported(isa)) return TableFor(isa);
     }
@@ -72,7 +85,6 @@ const Kernels& Active() { return *Current().load(std::memory_order_relaxed); }
 Isa ActiveIsa() { return detail::Active().isa; }
 
 void ForceIsa(Isa isa) {
-    __builtin_cpu_init();
     detail::Current().store(detail::Supported(isa) ? detail::TableFor(isa) : detail::Best(),
                             std::memory_order_relaxed);
 }

@@ -2,6 +2,10 @@
 // leaves the unused top byte zero.
 #include "platform/blit/BlitInternal.h"
 
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
+
 namespace vexo::blit {
 namespace detail {
 
@@ -16,6 +20,47 @@ void FillRow24Plain(uint8_t* d, int32_t n, uint32_t v) {
 void FillRow32Plain(uint8_t* d, int32_t n, uint32_t v) {
     for (int32_t x = 0; x < n; ++x) Store32(d + 4 * x, v);
 }
+
+#if defined(__x86_64__)
+
+namespace {
+
+// Stores whole vectors of the pattern, the last one ending at the row's end.
+void FillBytesSse2(uint8_t* d, size_t bytes, __m128i v) {
+    size_t i = 0;
+    for (; i + 16 <= bytes; i += 16) _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), v);
+    if (i < bytes) _mm_storeu_si128(reinterpret_cast<__m128i*>(d + bytes - 16), v);
+}
+
+__attribute__((target("avx2"))) void FillBytesAvx2(uint8_t* d, size_t bytes, __m256i v) {
+    size_t i = 0;
+    for (; i + 32 <= bytes; i += 32) _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i), v);
+    if (i < bytes) _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + bytes - 32), v);
+}
+
+}  // namespace
+
+void FillRow16Sse2(uint8_t* d, int32_t n, uint32_t v) {
+    if (n < 8) return FillRow16Plain(d, n, v);
+    FillBytesSse2(d, size_t(n) * 2, _mm_set1_epi16(short(v)));
+}
+
+void FillRow32Sse2(uint8_t* d, int32_t n, uint32_t v) {
+    if (n < 4) return FillRow32Plain(d, n, v);
+    FillBytesSse2(d, size_t(n) * 4, _mm_set1_epi32(int(v)));
+}
+
+__attribute__((target("avx2"))) void FillRow16Avx2(uint8_t* d, int32_t n, uint32_t v) {
+    if (n < 16) return FillRow16Sse2(d, n, v);
+    FillBytesAvx2(d, size_t(n) * 2, _mm256_set1_epi16(short(v)));
+}
+
+__attribute__((target("avx2"))) void FillRow32Avx2(uint8_t* d, int32_t n, uint32_t v) {
+    if (n < 8) return FillRow32Sse2(d, n, v);
+    FillBytesAvx2(d, size_t(n) * 4, _mm256_set1_epi32(int(v)));
+}
+
+#endif
 
 }  // namespace detail
 

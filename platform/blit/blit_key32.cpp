@@ -1,6 +1,14 @@
 // Keyed rows of 24- and 32-bit pixels. The key compares the colour bytes
 // only: the unused top byte of a 32-bit pixel never decides.
+//
+// The 32-bit wide kernels work as the 8-bit ones do (whole-vector shortcuts,
+// the last partial vector redone from the row's end). 24-bit pixels straddle
+// vector lanes and are rare; they keep the plain kernel on every path.
 #include "platform/blit/BlitInternal.h"
+
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
 
 namespace vexo::blit::detail {
 
@@ -21,5 +29,53 @@ void KeyRow32Plain(uint8_t* d, const uint8_t* s, int32_t n, uint32_t key) {
         if ((v & 0xFFFFFFu) != key) Store32(d + 4 * x, v);
     }
 }
+
+#if defined(__x86_64__)
+
+namespace {
+
+inline void Key32Sse2At(uint8_t* d, const uint8_t* s, __m128i k, __m128i mask) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+    const __m128i eq = _mm_cmpeq_epi32(_mm_and_si128(v, mask), k);
+    const int m = _mm_movemask_epi8(eq);
+    if (m == 0) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d), v);
+    } else if (m != 0xFFFF) {
+        const __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d), _mm_or_si128(_mm_andnot_si128(eq, v), _mm_and_si128(eq, dv)));
+    }
+}
+
+__attribute__((target("avx2"))) inline void Key32Avx2At(uint8_t* d, const uint8_t* s, __m256i k, __m256i mask) {
+    const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s));
+    const __m256i eq = _mm256_cmpeq_epi32(_mm256_and_si256(v, mask), k);
+    const uint32_t m = uint32_t(_mm256_movemask_epi8(eq));
+    if (m == 0) {
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(d), v);
+    } else if (m != 0xFFFFFFFFu) {
+        const __m256i dv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(d), _mm256_blendv_epi8(v, dv, eq));
+    }
+}
+
+}  // namespace
+
+void KeyRow32Sse2(uint8_t* d, const uint8_t* s, int32_t n, uint32_t key) {
+    if (n < 4) return KeyRow32Plain(d, s, n, key);
+    const __m128i k = _mm_set1_epi32(int(key)), mask = _mm_set1_epi32(0xFFFFFF);
+    int32_t x = 0;
+    for (; x + 4 <= n; x += 4) Key32Sse2At(d + 4 * x, s + 4 * x, k, mask);
+    if (x < n) Key32Sse2At(d + 4 * (n - 4), s + 4 * (n - 4), k, mask);
+}
+
+__attribute__((target("avx2"))) void KeyRow32Avx2(uint8_t* d, const uint8_t* s, int32_t n, uint32_t key) {
+    if (n < 8) return KeyRow32Sse2(d, s, n, key);
+    const __m256i k = _mm256_set1_epi32(int(key)), mask = _mm256_set1_epi32(0xFFFFFF);
+    int32_t x = 0;
+    for (; x + 8 <= n; x += 8) Key32Avx2At(d + 4 * x, s + 4 * x, k, mask);
+    if (x < n) Key32Avx2At(d + 4 * (n - 8), s + 4 * (n - 8), k, mask);
+}
+
+#endif
 
 }  // namespace vexo::blit::detail
