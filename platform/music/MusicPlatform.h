@@ -1,0 +1,37 @@
+// The music family of our platform: where performances send their sound,
+// and a few views for tests and benchmarks.
+#pragma once
+
+#include <cstdint>
+
+#include "common/DMusic.h"
+#include "platform/audio/AudioOutput.h"
+
+namespace vexo::plat::music {
+
+// Where a playing performance is mixed: the process's audio output unless a
+// test installs its own.
+class Mixer {
+public:
+    virtual ~Mixer() = default;
+    virtual void Add(audio::AudioSource* source) = 0;
+    // Returns once `source` is no longer rendered.
+    virtual void Remove(audio::AudioSource* source) = 0;
+    virtual int32_t SampleRate() = 0;
+};
+
+Mixer& CurrentMixer();
+// nullptr goes back to the audio output. Install before any performance plays.
+void InstallMixer(Mixer* mixer);
+
+// The sound source of one of our performances (nullptr for another kind).
+audio::AudioSource* SourceOf(const Ref<DirectMusicPerformance>& performance);
+// Frames the performance's synthesizer has rendered so far: an idle
+// performance must not add to it.
+uint64_t SynthFramesOf(const Ref<DirectMusicPerformance>& performance);
+
+// The factories registered with the root object.
+Ref<DirectMusicLoader> CreateLoader();
+Ref<DirectMusicPerformance> CreatePerformance();
+
+}  // namespace vexo::plat::music

@@ -1,0 +1,229 @@
+// The sequencer: sends each playback's events to the synthesizer at their
+// sample, following the piece's tempo changes and the master tempo, and
+// renders the synthesizer only while something sounds.
+#include <algorithm>
+#include <cmath>
+
+#include "platform/music/Objects.h"
+#include "platform/music/Synth.h"
+
+namespace vexo::plat::music {
+
+namespace {
+// Rendered after the last voice ends, so the reverb dies away instead of
+// being cut.
+constexpr double kGraceSeconds = 0.25;
+}  // namespace
+
+Core::~Core() { FreeSynth(); }
+
+bool Core::EnsureSynth(int32_t sampleRate) {
+    if (synth) return true;
+    rate = sampleRate > 0 ? sampleRate : 44100;
+    synth = CreateSynth(rate);
+    return synth != nullptr;
+}
+
+void Core::FreeSynth() {
+    DestroySynth(synth);
+    synth = nullptr;
+    tailing = false;
+    graceLeft = 0;
+}
+
+bool Core::Plays(const PlayState* st) const {
+    for (auto& s : playing)
+        if (s.get() == st) return true;
+    return false;
+}
+
+uint16_t Core::ChannelsOfOthers(const PlayState* except) const {
+    uint16_t m = 0;
+    for (auto& s : playing)
+        if (s.get() != except) m |= s->song->channelsUsed;
+    return m;
+}
+
+// Channels the new playback uses and no other playback holds start from
+// General MIDI defaults, so nothing carries over from what played before.
+void Core::ResetChannels(uint16_t channels) {
+    for (int ch = 0; ch < 16; ++ch) {
+        if (!(channels & (1u << ch))) continue;
+        fluid_synth_cc(synth, ch, 121, 0);
+        fluid_synth_cc(synth, ch, 0, 0);
+        fluid_synth_cc(synth, ch, 32, 0);
+        fluid_synth_cc(synth, ch, 7, 100);
+        fluid_synth_cc(synth, ch, 10, 64);
+        fluid_synth_cc(synth, ch, 64, 0);
+        fluid_synth_pitch_bend(synth, ch, 8192);
+        fluid_synth_pitch_wheel_sens(synth, ch, 2);
+        fluid_synth_program_change(synth, ch, 0);
+    }
+}
+
+// Starting inside the piece: replay, in order, every program, controller,
+// pitch bend and pressure change before the start point, and take the tempo
+// in force there. Notes before it are not replayed; notes on it play.
+void Core::Chase(PlayState& st, int32_t startPoint) {
+    const auto& ev = st.song->events;
+    size_t i = 0;
+    for (; i < ev.size() && ev[i].time < startPoint; ++i) {
+        const MidiEvent& e = ev[i];
+        if (e.kind == MidiEvent::Tempo) {
+            st.tempo = e.tempo;
+            continue;
+        }
+        uint8_t hi = e.status & 0xF0;
+        if (hi == 0x80 || hi == 0x90 || hi == 0xA0) continue;
+        // Channel-mode messages that would cut other playbacks' notes.
+        if (hi == 0xB0 && (e.data1 == 120 || e.data1 >= 123)) continue;
+        Send(st, e);
+    }
+    st.next = i;
+    st.pos = startPoint;
+}
+
+void Core::Start(const std::shared_ptr<PlayState>& st, int32_t startPoint) {
+    ResetChannels(st->song->channelsUsed & ~ChannelsOfOthers(nullptr));
+    Chase(*st, startPoint);
+    playing.push_back(st);
+    tailing = false;
+}
+
+void Core::Send(PlayState& st, const MidiEvent& e) {
+    if (e.kind == MidiEvent::Tempo) {
+        st.tempo = e.tempo;
+        return;
+    }
+    int ch = e.status & 15;
+    switch (e.status & 0xF0) {
+        case 0x80:
+            fluid_synth_noteoff(synth, ch, e.data1);
+            st.sounding.reset(ch * 128 + e.data1);
+            break;
+        case 0x90:
+            if (e.data2) {
+                fluid_synth_noteon(synth, ch, e.data1, e.data2);
+                st.sounding.set(ch * 128 + e.data1);
+            } else {
+                fluid_synth_noteoff(synth, ch, e.data1);
+                st.sounding.reset(ch * 128 + e.data1);
+            }
+            break;
+        case 0xA0: fluid_synth_key_pressure(synth, ch, e.data1, e.data2); break;
+        case 0xB0: fluid_synth_cc(synth, ch, e.data1, e.data2); break;
+        case 0xC0: fluid_synth_program_change(synth, ch, e.data1); break;
+        case 0xD0: fluid_synth_channel_pressure(synth, ch, e.data1); break;
+        case 0xE0: fluid_synth_pitch_bend(synth, ch, e.data1 | (e.data2 << 7)); break;
+        default: break;
+    }
+}
+
+// Ends the notes of one playback that is being stopped while others go on.
+void Core::Silence(PlayState& st) {
+    if (!synth) return;
+    uint16_t others = ChannelsOfOthers(&st);
+    for (int ch = 0; ch < 16; ++ch) {
+        for (int key = 0; key < 128; ++key)
+            if (st.sounding.test(ch * 128 + key)) fluid_synth_noteoff(synth, ch, key);
+        // A held pedal would keep the stopped notes sounding.
+        if ((st.song->channelsUsed & (1u << ch)) && !(others & (1u << ch))) {
+            fluid_synth_cc(synth, ch, 64, 0);
+            fluid_synth_all_sounds_off(synth, ch);
+        }
+    }
+    st.sounding.reset();
+}
+
+double Core::TicksPerFrame(const PlayState& st) const {
+    uint32_t tempo = st.tempoEnable ? st.tempo : kDefaultTempo;
+    return kPpq * 1e6 / tempo / rate * masterTempo;
+}
+
+// Sends the events that are due and handles the end of a pass.
+void Core::Advance(PlayState& st) {
+    const auto& ev = st.song->events;
+    for (;;) {
+        while (st.next < ev.size() && ev[st.next].time <= st.pos) Send(st, ev[st.next++]);
+        if (st.next < ev.size() || st.pos < st.song->length) return;
+        if (st.repeatsLeft > 0 && st.song->length > 0) {
+            --st.repeatsLeft;
+            st.pos -= st.song->length;
+            st.next = 0;
+            st.tempo = kDefaultTempo;
+            continue;
+        }
+        st.active = false;
+        st.seek = st.song->length;
+        return;
+    }
+}
+
+void Core::Synthesize(float* out, int32_t frames) {
+    if (scratch_.size() < size_t(frames) * 2) scratch_.resize(size_t(frames) * 2);
+    float* s = scratch_.data();
+    fluid_synth_write_float(synth, frames, s, 0, 2, s, 1, 2);
+    for (int32_t i = 0; i < frames * 2; ++i) out[i] += s[i] * gain;
+    synthFrames += uint64_t(frames);
+}
+
+void Core::Render(float* out, int32_t frames, int32_t sampleRate) {
+    std::lock_guard<std::mutex> lock(MusicLock());
+    if (!synth || frames <= 0) return;
+    if (sampleRate > 0 && sampleRate != rate) {
+        rate = sampleRate;
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+        fluid_synth_set_sample_rate(synth, float(rate));
+#pragma GCC diagnostic pop
+    }
+    const double perfTpf = kPpq * 2.0 / rate * masterTempo;
+    int32_t done = 0;
+    while (done < frames) {
+        // Pending stops that are due, then the events that are due.
+        StopWhere([&](const PlayState& s) { return s.stopPending && s.stopAt <= perfTime; });
+        bool ended = false;
+        for (auto& st : playing) {
+            Advance(*st);
+            ended |= !st->active;
+        }
+        if (ended) {
+            std::erase_if(playing, [](const std::shared_ptr<PlayState>& s) { return !s->active; });
+            if (playing.empty()) {
+                tailing = true;
+                graceLeft = int32_t(kGraceSeconds * rate);
+            }
+        }
+        int32_t n = frames - done;
+        if (playing.empty()) {
+            if (!tailing) break;
+            if (fluid_synth_get_active_voice_count(synth) == 0) {
+                if (graceLeft <= 0) {
+                    tailing = false;
+                    break;
+                }
+                n = std::min(n, graceLeft);
+                graceLeft -= n;
+            } else {
+                n = std::min(n, 256);
+            }
+        } else {
+            for (auto& st : playing) {
+                const auto& ev = st->song->events;
+                double nextTime = st->next < ev.size() ? ev[st->next].time : st->song->length;
+                double f = std::ceil((nextTime - st->pos) / TicksPerFrame(*st));
+                n = int32_t(std::clamp(f, 1.0, double(n)));
+                if (st->stopPending) {
+                    double g = std::ceil((st->stopAt - perfTime) / perfTpf);
+                    n = int32_t(std::clamp(g, 1.0, double(n)));
+                }
+            }
+        }
+        Synthesize(out + 2 * size_t(done), n);
+        for (auto& st : playing) st->pos += n * TicksPerFrame(*st);
+        perfTime += n * perfTpf;
+        done += n;
+    }
+}
+
+}  // namespace vexo::plat::music
