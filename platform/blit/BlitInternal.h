@@ -48,8 +48,6 @@ inline uint8_t* PixelAt(const PixelBuffer& b, int32_t x, int32_t y) {
 using KeyRowFn = void (*)(uint8_t* d, const uint8_t* s, int32_t n, uint32_t key);
 // Scaled rows: destination pixel x comes from base + offs[x].
 using GatherRowFn = void (*)(uint8_t* d, const uint8_t* base, const int32_t* offs, int32_t n);
-using GatherKeyRowFn = void (*)(uint8_t* d, const uint8_t* base, const int32_t* offs, int32_t n,
-                                uint32_t key);
 // Fill rows: `v` is already masked to the depth.
 using FillRowFn = void (*)(uint8_t* d, int32_t n, uint32_t v);
 
@@ -57,7 +55,6 @@ struct Kernels {
     Isa isa;
     KeyRowFn key8, key16, key24, key32;
     GatherRowFn gather8, gather16, gather24, gather32;
-    GatherKeyRowFn gatherKey8, gatherKey16, gatherKey24, gatherKey32;
     FillRowFn fill16, fill24, fill32;
 };
 
@@ -79,10 +76,6 @@ void GatherRow8Plain(uint8_t* d, const uint8_t* base, const int32_t* offs, int32
 void GatherRow16Plain(uint8_t* d, const uint8_t* base, const int32_t* offs, int32_t n);
 void GatherRow24Plain(uint8_t* d, const uint8_t* base, const int32_t* offs, int32_t n);
 void GatherRow32Plain(uint8_t* d, const uint8_t* base, const int32_t* offs, int32_t n);
-void GatherKeyRow8Plain(uint8_t* d, const uint8_t* base, const int32_t* offs, int32_t n, uint32_t key);
-void GatherKeyRow16Plain(uint8_t* d, const uint8_t* base, const int32_t* offs, int32_t n, uint32_t key);
-void GatherKeyRow24Plain(uint8_t* d, const uint8_t* base, const int32_t* offs, int32_t n, uint32_t key);
-void GatherKeyRow32Plain(uint8_t* d, const uint8_t* base, const int32_t* offs, int32_t n, uint32_t key);
 void FillRow16Plain(uint8_t* d, int32_t n, uint32_t v);
 void FillRow24Plain(uint8_t* d, int32_t n, uint32_t v);
 void FillRow32Plain(uint8_t* d, int32_t n, uint32_t v);
@@ -93,14 +86,11 @@ void FillRow32Plain(uint8_t* d, int32_t n, uint32_t v);
 void KeyRow8Sse2(uint8_t* d, const uint8_t* s, int32_t n, uint32_t key);
 void KeyRow16Sse2(uint8_t* d, const uint8_t* s, int32_t n, uint32_t key);
 void KeyRow32Sse2(uint8_t* d, const uint8_t* s, int32_t n, uint32_t key);
-void GatherKeyRow32Sse2(uint8_t* d, const uint8_t* base, const int32_t* offs, int32_t n, uint32_t key);
 void FillRow16Sse2(uint8_t* d, int32_t n, uint32_t v);
 void FillRow32Sse2(uint8_t* d, int32_t n, uint32_t v);
 void KeyRow8Avx2(uint8_t* d, const uint8_t* s, int32_t n, uint32_t key);
 void KeyRow16Avx2(uint8_t* d, const uint8_t* s, int32_t n, uint32_t key);
 void KeyRow32Avx2(uint8_t* d, const uint8_t* s, int32_t n, uint32_t key);
-void GatherRow32Avx2(uint8_t* d, const uint8_t* base, const int32_t* offs, int32_t n);
-void GatherKeyRow32Avx2(uint8_t* d, const uint8_t* base, const int32_t* offs, int32_t n, uint32_t key);
 void FillRow16Avx2(uint8_t* d, int32_t n, uint32_t v);
 void FillRow32Avx2(uint8_t* d, int32_t n, uint32_t v);
 #endif

@@ -11,7 +11,6 @@ const Kernels kPlainKernels = {
     Isa::Plain,
     KeyRow8Plain, KeyRow16Plain, KeyRow24Plain, KeyRow32Plain,
     GatherRow8Plain, GatherRow16Plain, GatherRow24Plain, GatherRow32Plain,
-    GatherKeyRow8Plain, GatherKeyRow16Plain, GatherKeyRow24Plain, GatherKeyRow32Plain,
     FillRow16Plain, FillRow24Plain, FillRow32Plain,
 };
 
@@ -20,14 +19,12 @@ const Kernels kSse2Kernels = {
     Isa::SSE2,
     KeyRow8Sse2, KeyRow16Sse2, KeyRow24Plain, KeyRow32Sse2,
     GatherRow8Plain, GatherRow16Plain, GatherRow24Plain, GatherRow32Plain,
-    GatherKeyRow8Plain, GatherKeyRow16Plain, GatherKeyRow24Plain, GatherKeyRow32Sse2,
     FillRow16Sse2, FillRow24Plain, FillRow32Sse2,
 };
 const Kernels kAvx2Kernels = {
     Isa::AVX2,
     KeyRow8Avx2, KeyRow16Avx2, KeyRow24Plain, KeyRow32Avx2,
-    GatherRow8Plain, GatherRow16Plain, GatherRow24Plain, GatherRow32Avx2,
-    GatherKeyRow8Plain, GatherKeyRow16Plain, GatherKeyRow24Plain, GatherKeyRow32Avx2,
+    GatherRow8Plain, GatherRow16Plain, GatherRow24Plain, GatherRow32Plain,
     FillRow16Avx2, FillRow24Plain, FillRow32Avx2,
 };
 #else

@@ -1,7 +1,7 @@
 // Keyed rows of 24- and 32-bit pixels. The key compares the colour bytes
 // only: the unused top byte of a 32-bit pixel never decides.
 //
-// The 32-bit wide kernels work as the 8-bit ones do (whole-vector shortcuts,
+// The 32-bit wide kernels work as the 8-bit ones do (merge without a branch,
 // the last partial vector redone from the row's end). 24-bit pixels straddle
 // vector lanes and are rare; they keep the plain kernel on every path.
 #include "platform/blit/BlitInternal.h"
@@ -37,25 +37,15 @@ namespace {
 inline void Key32Sse2At(uint8_t* d, const uint8_t* s, __m128i k, __m128i mask) {
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
     const __m128i eq = _mm_cmpeq_epi32(_mm_and_si128(v, mask), k);
-    const int m = _mm_movemask_epi8(eq);
-    if (m == 0) {
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(d), v);
-    } else if (m != 0xFFFF) {
-        const __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(d), _mm_or_si128(_mm_andnot_si128(eq, v), _mm_and_si128(eq, dv)));
-    }
+    const __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d), _mm_or_si128(_mm_andnot_si128(eq, v), _mm_and_si128(eq, dv)));
 }
 
 __attribute__((target("avx2"))) inline void Key32Avx2At(uint8_t* d, const uint8_t* s, __m256i k, __m256i mask) {
     const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s));
     const __m256i eq = _mm256_cmpeq_epi32(_mm256_and_si256(v, mask), k);
-    const uint32_t m = uint32_t(_mm256_movemask_epi8(eq));
-    if (m == 0) {
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(d), v);
-    } else if (m != 0xFFFFFFFFu) {
-        const __m256i dv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d));
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(d), _mm256_blendv_epi8(v, dv, eq));
-    }
+    const __m256i dv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d), _mm256_blendv_epi8(v, dv, eq));
 }
 
 }  // namespace

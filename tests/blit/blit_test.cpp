@@ -164,7 +164,7 @@ TEST(BlitFill, StoresTheValueMaskedToTheDepthInsideTheRectOnly) {
                        Case{24, 0x12345678u, 0x345678u}, Case{16, 0x12345678u, 0x5678u},
                        Case{8, 0x12345678u, 0x78u}}) {
             SCOPED_TRACE(c.bpp);
-            for (int32_t w : {1, 3, 7, 19, 40}) {
+            for (int32_t w : {1, 3, 7, 19, 40, 130, 300}) {
                 Surface s(w + 2, 4, c.bpp, (w + 2) * c.bpp / 8 + 3);
                 std::fill(s.bytes.begin(), s.bytes.end(), uint8_t(0xAB));
                 Fill(s.buf, RECT{1, 1, w + 1, 3}, c.value);
