@@ -1,0 +1,114 @@
+// DX7Draw: the 2D graphics component. A game opens the display on its window
+// with DDSetup, draws into the back buffer it hands back and into off-screen
+// surfaces, presents each frame with DDFlip and closes with DDClose.
+//
+// Every public method is virtual: it is the component's interface, and the
+// methods call one another through it, as an application would. Surfaces are
+// counted platform references owned by whoever holds them; the object keeps
+// references only to the display's own objects.
+//
+// Methods are grouped by area below; each area is implemented in its own
+// source file (Display.cpp, Surfaces.cpp, Blits.cpp, ...).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "common/DDraw.h"
+#include "common/Ref.h"
+#include "common/Types.h"
+
+namespace vexo {
+
+enum ScreenType : int32_t {
+    NORMALSCREEN = 0,  // display in a window
+    FULLSCREEN = 1,    // exclusive full-screen display
+};
+
+// Bits per pixel, passed unchanged to the display-mode change.
+enum ScreenBitType : int32_t {
+    bit256 = 8,
+    bit65536 = 16,
+    bitTrueColor = 24,
+    bitFullColor = 32,
+};
+
+// Effects of the mirror / rotate blit; each value is the platform's own code.
+enum FX_Type : int32_t {
+    MIRROR_LEFTRIGHT = 2,
+    MIRROR_UPDOWN = 4,
+    ROTATE180 = 16,
+    ROTATE270 = 32,
+    ROTATE90 = 64,
+};
+
+class DX7Draw {
+public:
+    // Creates the root object; raises the platform's error when it cannot.
+    DX7Draw();
+    // Releases everything held; closes nothing (no mode restore, no window move).
+    virtual ~DX7Draw();
+    DX7Draw(const DX7Draw&) = delete;
+    DX7Draw& operator=(const DX7Draw&) = delete;
+
+    // --- Display setup and presentation (Display.cpp) ----------------------
+    // Opens the display and returns its back buffer (empty on failure or when
+    // the display is already open). nBitDepth matters only full-screen.
+    virtual Ref<DirectDrawSurface7> DDSetup(HWND hWnd, int32_t nWidth, int32_t nHeight, ScreenType dwFlags,
+                                            ScreenBitType nBitDepth = bitFullColor);
+    virtual void DDClose();
+    virtual void DDFlip();
+
+    // --- Off-screen surfaces and bitmaps (Surfaces.cpp) ---------------------
+    virtual Ref<DirectDrawSurface7> DDCreateSurface(int32_t nWidth, int32_t nHeight);
+    virtual int32_t DDGetSurfaceWidth(Ref<DirectDrawSurface7>& dds);
+    virtual int32_t DDGetSurfaceHeight(Ref<DirectDrawSurface7>& dds);
+    // Raises the error of a failing lock or colour-key step (91 for a handle
+    // that gives no surface).
+    virtual Ref<DirectDrawSurface7> DDCreateSurfaceFromBitmap(HBITMAP hBitmap);
+    virtual Ref<DirectDrawSurface7> DDCreateSurfaceFromFile(std::string Filename);
+    virtual Ref<DirectDrawSurface7> DDCreateSurfaceFromResource(std::string ResID);
+    virtual int32_t GetBitmapWidth(HBITMAP hBitmap);
+    virtual int32_t GetBitmapHeight(HBITMAP hBitmap);
+    // Always returns an empty variant.
+    virtual Variant DDSetColorKey(Ref<DirectDrawSurface7>& dds, int32_t RGBColorKey);
+
+    // --- Simple blits and fill (Blits.cpp) ----------------------------------
+    virtual int32_t DDBlt(Ref<DirectDrawSurface7>& ddsSrc, Ref<DirectDrawSurface7>& ddsDest, int32_t xSrc,
+                          int32_t ySrc, int32_t nWidth, int32_t nHeight, int32_t xDest, int32_t yDest,
+                          VBBool bTransparent = VB_TRUE);
+    // Empty when the platform call raised, else its 32-bit status.
+    virtual Variant DDBltFast(Ref<DirectDrawSurface7>& ddsSrc, Ref<DirectDrawSurface7>& ddsDest, int32_t xSrc,
+                              int32_t ySrc, int32_t nWidth, int32_t nHeight, int32_t xDest, int32_t yDest,
+                              VBBool bTransparent = VB_TRUE);
+    // Right and Bottom are exclusive; a value <= 0 stands for the surface's edge.
+    virtual int32_t DDFillRect(Ref<DirectDrawSurface7>& dds, int32_t Left, int32_t Top, int32_t Right,
+                               int32_t Bottom, int32_t RGBColor);
+
+    // --- Fields ---------------------------------------------------------------
+    Ref<DirectX7> DxRoot;
+    Ref<DirectDraw7> DisplayDevice;  // empty: the display is closed
+    Ref<DirectDrawSurface7> PrimarySurface;
+    Ref<DirectDrawSurface7> BackBuffer;
+    Ref<DirectDrawClipper> WindowClipper;  // windowed only
+    HWND TargetWindow = 0;
+    std::array<std::array<uint8_t, 256>, 256> HarfPalette{};  // half-blend table
+    ScreenType ScreenMode = NORMALSCREEN;  // 0 windowed, anything else full-screen
+    std::array<PALETTEENTRY, 256> FeedSavedPalette{};
+    std::array<PALETTEENTRY, 256> FeedHoldCount{};
+    RECT SavedWindowRect{};  // the window's outer rectangle before DDSetup
+    int32_t FpsFrameCount = 0;
+    int32_t FpsLastSecond = 0;
+    std::array<RECT, 1> FlipClipList{};  // element 0: where the windowed present lands
+
+private:
+    friend struct DX7DrawTestAccess;
+
+    // The raw pixel value the display's format uses for an RGB colour, found
+    // by letting GDI write it into the back buffer and reading it back; 0
+    // when it cannot be found out.
+    int32_t ConvertColorToPixel(int32_t color);
+};
+
+}  // namespace vexo
