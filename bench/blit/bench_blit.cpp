@@ -296,19 +296,30 @@ BENCHMARK(Sprites_Vexo)->Unit(benchmark::kMicrosecond);
 BENCHMARK(Sprites_SDL)->Unit(benchmark::kMicrosecond);
 BENCHMARK(Sprites_SDL_RLE)->Unit(benchmark::kMicrosecond);
 
-// Keeps the fastest CPU time per benchmark (over repetitions) for the summary.
+// Keeps the fastest CPU time per benchmark over repetitions (or the median
+// when only aggregates are reported) for the summary.
 class Collector : public benchmark::ConsoleReporter {
 public:
-    std::map<std::string, double> best;
+    std::map<std::string, double> fastest, median;
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& r : runs) {
-            if (r.error_occurred || r.run_type != Run::RT_Iteration) continue;
-            const std::string name = r.run_name.str();
+            if (r.error_occurred) continue;
+            const std::string name = r.run_name.function_name;
             const double t = r.GetAdjustedCPUTime();
-            auto it = best.find(name);
-            if (it == best.end() || t < it->second) best[name] = t;
+            if (r.run_type == Run::RT_Iteration) {
+                auto it = fastest.find(name);
+                if (it == fastest.end() || t < it->second) fastest[name] = t;
+            } else if (r.aggregate_name == "median") {
+                median[name] = t;
+            }
         }
         ConsoleReporter::ReportRuns(runs);
+    }
+    const double* Time(const std::string& name) const {
+        auto it = fastest.find(name);
+        if (it != fastest.end()) return &it->second;
+        it = median.find(name);
+        return it != median.end() ? &it->second : nullptr;
     }
 };
 
@@ -365,9 +376,9 @@ int main(int argc, char** argv) {
     };
     std::printf("\nspeed ratios (peer time / our time; > 1 means ours is faster)\n");
     for (const Ratio& r : ratios) {
-        auto a = rep.best.find(r.ours), b = rep.best.find(r.peer);
-        if (a == rep.best.end() || b == rep.best.end()) continue;
-        const double x = b->second / a->second;
+        const double *a = rep.Time(r.ours), *b = rep.Time(r.peer);
+        if (!a || !b) continue;
+        const double x = *b / *a;
         std::printf("  %-44s %6.2fx", r.what, x);
         if (r.target > 0) std::printf("  (target >= %.2fx: %s)", r.target, x >= r.target ? "met" : "NOT MET");
         std::printf("\n");

@@ -47,6 +47,8 @@ TEST(BlitLayout, StretchSamplesNearestWithoutHalfPixelOffset) {
             EXPECT_EQ(StretchDump(bpp, 5, 1, 3, 1), "11 12 14");
             EXPECT_EQ(StretchDump(bpp, 2, 2, 3, 3), "11 11 12 | 11 11 12 | 21 21 22");
             EXPECT_EQ(StretchDump(bpp, 3, 1, 8, 1), "11 11 11 12 12 12 13 13");
+            // The truncated 16.16 step: column 3 of 4 to 6 reads source 1.
+            EXPECT_EQ(StretchDump(bpp, 4, 1, 6, 1), "11 11 12 12 13 14");
             // Rows sample as columns do, and wide rows reach the vector paths.
             EXPECT_EQ(StretchDump(bpp, 1, 3, 1, 8), "11 | 11 | 11 | 21 | 21 | 21 | 31 | 31");
             EXPECT_EQ(StretchDump(bpp, 3, 1, 20, 1),
