@@ -46,8 +46,10 @@ inline uint8_t* PixelAt(const PixelBuffer& b, int32_t x, int32_t y) {
 // and destination rows never overlap when a kernel runs (the front end
 // copies overlapping sources aside first).
 using KeyRowFn = void (*)(uint8_t* d, const uint8_t* s, int32_t n, uint32_t key);
-// Scaled rows: destination pixel x comes from base + offs[x].
-using GatherRowFn = void (*)(uint8_t* d, const uint8_t* base, const int32_t* offs, int32_t n);
+// Scaled rows: destination pixel x comes from base + offs[x]. Every byte
+// from base + (the smallest offset) up to base + limit is inside the source
+// buffer, so a kernel may read ahead up to there.
+using GatherRowFn = void (*)(uint8_t* d, const uint8_t* base, const int32_t* offs, int32_t n, int32_t limit);
 // Fill rows: `v` is already masked to the depth.
 using FillRowFn = void (*)(uint8_t* d, int32_t n, uint32_t v);
 
@@ -72,10 +74,10 @@ void KeyRow8Plain(uint8_t* d, const uint8_t* s, int32_t n, uint32_t key);
 void KeyRow16Plain(uint8_t* d, const uint8_t* s, int32_t n, uint32_t key);
 void KeyRow24Plain(uint8_t* d, const uint8_t* s, int32_t n, uint32_t key);
 void KeyRow32Plain(uint8_t* d, const uint8_t* s, int32_t n, uint32_t key);
-void GatherRow8Plain(uint8_t* d, const uint8_t* base, const int32_t* offs, int32_t n);
-void GatherRow16Plain(uint8_t* d, const uint8_t* base, const int32_t* offs, int32_t n);
-void GatherRow24Plain(uint8_t* d, const uint8_t* base, const int32_t* offs, int32_t n);
-void GatherRow32Plain(uint8_t* d, const uint8_t* base, const int32_t* offs, int32_t n);
+void GatherRow8Plain(uint8_t* d, const uint8_t* base, const int32_t* offs, int32_t n, int32_t limit);
+void GatherRow16Plain(uint8_t* d, const uint8_t* base, const int32_t* offs, int32_t n, int32_t limit);
+void GatherRow24Plain(uint8_t* d, const uint8_t* base, const int32_t* offs, int32_t n, int32_t limit);
+void GatherRow32Plain(uint8_t* d, const uint8_t* base, const int32_t* offs, int32_t n, int32_t limit);
 void FillRow16Plain(uint8_t* d, int32_t n, uint32_t v);
 void FillRow24Plain(uint8_t* d, int32_t n, uint32_t v);
 void FillRow32Plain(uint8_t* d, int32_t n, uint32_t v);
@@ -91,6 +93,9 @@ void FillRow32Sse2(uint8_t* d, int32_t n, uint32_t v);
 void KeyRow8Avx2(uint8_t* d, const uint8_t* s, int32_t n, uint32_t key);
 void KeyRow16Avx2(uint8_t* d, const uint8_t* s, int32_t n, uint32_t key);
 void KeyRow32Avx2(uint8_t* d, const uint8_t* s, int32_t n, uint32_t key);
+void GatherRow8Avx2(uint8_t* d, const uint8_t* base, const int32_t* offs, int32_t n, int32_t limit);
+void GatherRow16Avx2(uint8_t* d, const uint8_t* base, const int32_t* offs, int32_t n, int32_t limit);
+void GatherRow32Avx2(uint8_t* d, const uint8_t* base, const int32_t* offs, int32_t n, int32_t limit);
 void FillRow16Avx2(uint8_t* d, int32_t n, uint32_t v);
 void FillRow32Avx2(uint8_t* d, int32_t n, uint32_t v);
 #endif

@@ -24,7 +24,7 @@ const Kernels kSse2Kernels = {
 const Kernels kAvx2Kernels = {
     Isa::AVX2,
     KeyRow8Avx2, KeyRow16Avx2, KeyRow24Plain, KeyRow32Avx2,
-    GatherRow8Plain, GatherRow16Plain, GatherRow24Plain, GatherRow32Plain,
+    GatherRow8Avx2, GatherRow16Avx2, GatherRow24Plain, GatherRow32Avx2,
     FillRow16Avx2, FillRow24Plain, FillRow32Avx2,
 };
 #else

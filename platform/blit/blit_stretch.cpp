@@ -2,39 +2,12 @@
 // byte offset A[x] + B[y] from the source rectangle's first pixel, so
 // stretching, mirroring and rotation all reduce to two small tables and one
 // gathering row kernel per destination row.
+#include <algorithm>
 #include <climits>
 
 #include "platform/blit/BlitInternal.h"
 
 namespace vexo::blit {
-namespace detail {
-
-// Gathering rows. The AVX2 gather instruction measured no faster than these
-// plain loads here, so every path uses them; narrower pixels could not use
-// it anyway without reading past the pixel, and so past the buffer.
-void GatherRow8Plain(uint8_t* d, const uint8_t* base, const int32_t* offs, int32_t n) {
-    for (int32_t x = 0; x < n; ++x) d[x] = base[offs[x]];
-}
-
-void GatherRow16Plain(uint8_t* d, const uint8_t* base, const int32_t* offs, int32_t n) {
-    for (int32_t x = 0; x < n; ++x) Store16(d + 2 * x, Load16(base + offs[x]));
-}
-
-void GatherRow24Plain(uint8_t* d, const uint8_t* base, const int32_t* offs, int32_t n) {
-    for (int32_t x = 0; x < n; ++x) {
-        const uint8_t* p = base + offs[x];
-        d[3 * x] = p[0];
-        d[3 * x + 1] = p[1];
-        d[3 * x + 2] = p[2];
-    }
-}
-
-void GatherRow32Plain(uint8_t* d, const uint8_t* base, const int32_t* offs, int32_t n) {
-    for (int32_t x = 0; x < n; ++x) Store32(d + 4 * x, Load32(base + offs[x]));
-}
-
-}  // namespace detail
-
 using namespace detail;
 
 namespace {
@@ -151,6 +124,8 @@ void Scaled(const PixelBuffer& dst, const RECT& d, const PixelBuffer& src, const
         return;
     }
     std::vector<int32_t> offs(t.a.begin(), t.a.end());
+    // From the nearest to the farthest pixel a row reads, all is inside.
+    const int32_t limit = *std::max_element(offs.begin(), offs.end()) + BytesPerPixel(src.bpp);
     const Kernels& k = Active();
     const GatherRowFn gather = GatherKernel(k, src.bpp);
     const size_t rowBytes = size_t(dw) * BytesPerPixel(dst.bpp);
@@ -161,7 +136,7 @@ void Scaled(const PixelBuffer& dst, const RECT& d, const PixelBuffer& src, const
             if (y > 0 && t.b[size_t(y)] == t.b[size_t(y) - 1]) {
                 std::memcpy(dp, dp - dst.pitch, rowBytes);
             } else {
-                gather(dp, base + t.b[size_t(y)], offs.data(), dw);
+                gather(dp, base + t.b[size_t(y)], offs.data(), dw, limit);
             }
         }
         return;
@@ -173,7 +148,7 @@ void Scaled(const PixelBuffer& dst, const RECT& d, const PixelBuffer& src, const
     std::vector<uint8_t> scratch(rowBytes);
     for (int32_t y = 0; y < dh; ++y) {
         if (y == 0 || t.b[size_t(y)] != t.b[size_t(y) - 1]) {
-            gather(scratch.data(), base + t.b[size_t(y)], offs.data(), dw);
+            gather(scratch.data(), base + t.b[size_t(y)], offs.data(), dw, limit);
         }
         merge(PixelAt(dst, d.Left, d.Top + y), scratch.data(), dw, kv);
     }
