@@ -1,0 +1,54 @@
+// PNG, JPEG and GIF through stb_image, and the choice of decoder by the
+// file's first bytes.
+#include <cstring>
+
+#include <stb/stb_image.h>
+
+#include "common/Error.h"
+#include "platform/display/picture/Bmp.h"
+
+namespace vexo::plat {
+
+namespace {
+bool Starts(const std::vector<uint8_t>& f, const char* magic, size_t n) {
+    return f.size() >= n && std::memcmp(f.data(), magic, n) == 0;
+}
+}  // namespace
+
+std::shared_ptr<GdiBitmap> DecodeStb(const std::vector<uint8_t>& file) {
+    if (file.size() > size_t(INT32_MAX)) Raise(kErrOutOfMemory);
+    const auto* data = file.data();
+    const int len = int(file.size());
+    int w = 0, h = 0, comp = 0;
+    // The header's size is checked before stb allocates anything for it.
+    if (!stbi_info_from_memory(data, len, &w, &h, &comp)) Raise(kErrInvalidPicture);
+    if (w <= 0 || h <= 0) Raise(kErrInvalidPicture);
+    if (w > kMaxPictureSide || h > kMaxPictureSide || int64_t(w) * h > kMaxPicturePixels) Raise(kErrOutOfMemory);
+    int dw = 0, dh = 0, dc = 0;
+    stbi_uc* px = stbi_load_from_memory(data, len, &dw, &dh, &dc, 4);
+    if (!px) Raise(kErrInvalidPicture);
+    std::unique_ptr<stbi_uc, void (*)(void*)> owned(px, stbi_image_free);
+    if (dw != w || dh != h) Raise(kErrInvalidPicture);
+    auto b = MakeBitmap(w, h, comp == 4 || comp == 2 ? 32 : 24);
+    for (int y = 0; y < h; ++y) {
+        const stbi_uc* s = px + size_t(y) * size_t(w) * 4;
+        uint8_t* d = b->pixels.data() + size_t(y) * size_t(b->pitch);
+        for (int x = 0; x < w; ++x, s += 4, d += 4) {
+            d[0] = s[2];
+            d[1] = s[1];
+            d[2] = s[0];
+            d[3] = 0;
+        }
+    }
+    return b;
+}
+
+std::shared_ptr<GdiBitmap> DecodePicture(const std::vector<uint8_t>& file) {
+    if (Starts(file, "BM", 2)) return DecodeBmp(file);
+    if (Starts(file, "\x89PNG\r\n\x1a\n", 8) || Starts(file, "\xFF\xD8\xFF", 3) || Starts(file, "GIF87a", 6) ||
+        Starts(file, "GIF89a", 6))
+        return DecodeStb(file);
+    Raise(kErrInvalidPicture);
+}
+
+}  // namespace vexo::plat
