@@ -45,6 +45,12 @@ void Stretch(const PixelBuffer& dst, const RECT& d, const PixelBuffer& src, cons
 // half turn (several rotation bits add up). A turned image is as wide as the
 // source is high, and is then scaled into `d` as Stretch does.
 void Fx(const PixelBuffer& dst, const RECT& d, const PixelBuffer& src, const RECT& s, int32_t fx, Key key);
+// Only the part `vis` of a Stretch (fx 0) or Fx of `s` into `d`, each pixel
+// sampled exactly as the whole blit would sample it: for blits clipped to a
+// surface or a clipper. `vis` lies inside both `d` and `dst`; `d` itself
+// may reach outside `dst`.
+void StretchPart(const PixelBuffer& dst, const RECT& d, const RECT& vis, const PixelBuffer& src, const RECT& s,
+                 int32_t fx, Key key);
 // Fill `r` with the raw value (masked to the depth).
 void Fill(const PixelBuffer& dst, const RECT& r, uint32_t value);
 

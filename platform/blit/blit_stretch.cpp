@@ -22,51 +22,49 @@ enum : int32_t {
 
 // Nearest pixel in 16.16 fixed point, no half-pixel offset: destination
 // index i reads floor(i * step) with step = (from << 16) / to truncated, which
-// never reaches `from`.
-std::vector<int64_t> Sample(int32_t from, int32_t to) {
-    std::vector<int64_t> idx(static_cast<size_t>(to));
-    const int64_t step = (int64_t(from) << 16) / to;
-    for (int32_t i = 0; i < to; ++i) idx[size_t(i)] = (int64_t(i) * step) >> 16;
+// never reaches `from`. Only the indices [i0, i1) are made.
+std::vector<int64_t> Sample(int64_t from, int64_t to, int64_t i0, int64_t i1) {
+    std::vector<int64_t> idx(static_cast<size_t>(i1 - i0));
+    const int64_t step = (from << 16) / to;
+    for (int64_t i = i0; i < i1; ++i) idx[size_t(i - i0)] = (i * step) >> 16;
     return idx;
 }
 
 struct Tables {
-    std::vector<int64_t> a;  // per destination column
-    std::vector<int64_t> b;  // per destination row
+    std::vector<int64_t> a;  // per visible destination column
+    std::vector<int64_t> b;  // per visible destination row
 };
 
 // Mirrors act on the source image; the rotation then turns the mirrored
 // image (clockwise for 90), and the result is scaled to the destination.
-Tables MakeTables(const PixelBuffer& src, const RECT& s, int32_t dw, int32_t dh, int32_t fx) {
-    const int32_t sw = s.Right - s.Left, sh = s.Bottom - s.Top;
+// Columns [x0, x1) and rows [y0, y1) of the destination are made.
+Tables MakeTables(const PixelBuffer& src, const RECT& s, int64_t dw, int64_t dh, int64_t x0, int64_t x1, int64_t y0,
+                  int64_t y1, int32_t fx) {
+    const int64_t sw = s.Right - s.Left, sh = s.Bottom - s.Top;
     const int64_t bpp = BytesPerPixel(src.bpp), pitch = src.pitch;
     const int32_t rot = (((fx & kRotate90) ? 90 : 0) + ((fx & kRotate180) ? 180 : 0) +
                          ((fx & kRotate270) ? 270 : 0)) % 360;
     const bool turned = rot == 90 || rot == 270;
-    const std::vector<int64_t> rx = Sample(turned ? sh : sw, dw);
-    const std::vector<int64_t> ry = Sample(turned ? sw : sh, dh);
     const bool mx = fx & kMirrorLeftRight, my = fx & kMirrorUpDown;
     auto colOff = [&](int64_t sx) { return (mx ? sw - 1 - sx : sx) * bpp; };
     auto rowOff = [&](int64_t sy) { return (my ? sh - 1 - sy : sy) * pitch; };
     Tables t;
-    t.a.resize(size_t(dw));
-    t.b.resize(size_t(dh));
-    for (int32_t x = 0; x < dw; ++x) {
-        const int64_t r = rx[size_t(x)];
+    t.a = Sample(turned ? sh : sw, dw, x0, x1);
+    t.b = Sample(turned ? sw : sh, dh, y0, y1);
+    for (int64_t& r : t.a) {
         switch (rot) {
-            case 0: t.a[size_t(x)] = colOff(r); break;
-            case 180: t.a[size_t(x)] = colOff(sw - 1 - r); break;
-            case 90: t.a[size_t(x)] = rowOff(sh - 1 - r); break;
-            default: t.a[size_t(x)] = rowOff(r); break;
+            case 0: r = colOff(r); break;
+            case 180: r = colOff(sw - 1 - r); break;
+            case 90: r = rowOff(sh - 1 - r); break;
+            default: r = rowOff(r); break;
         }
     }
-    for (int32_t y = 0; y < dh; ++y) {
-        const int64_t r = ry[size_t(y)];
+    for (int64_t& r : t.b) {
         switch (rot) {
-            case 0: t.b[size_t(y)] = rowOff(r); break;
-            case 180: t.b[size_t(y)] = rowOff(sh - 1 - r); break;
-            case 90: t.b[size_t(y)] = colOff(r); break;
-            default: t.b[size_t(y)] = colOff(sw - 1 - r); break;
+            case 0: r = rowOff(r); break;
+            case 180: r = rowOff(sh - 1 - r); break;
+            case 90: r = colOff(r); break;
+            default: r = colOff(sw - 1 - r); break;
         }
     }
     return t;
@@ -107,20 +105,28 @@ void ScaledHuge(const PixelBuffer& dst, const RECT& d, const uint8_t* base, int3
     }
 }
 
-void Scaled(const PixelBuffer& dst, const RECT& d, const PixelBuffer& src, const RECT& s, int32_t fx, Key key) {
-    const int32_t dw = d.Right - d.Left, dh = d.Bottom - d.Top;
+// `vis` (inside dst and inside d) is the part drawn; sampling follows d.
+void Scaled(const PixelBuffer& dst, const RECT& d, const RECT& vis, const PixelBuffer& src, const RECT& s,
+            int32_t fx, Key key) {
+    const int64_t dw = int64_t(d.Right) - d.Left, dh = int64_t(d.Bottom) - d.Top;
     const int32_t sw = s.Right - s.Left, sh = s.Bottom - s.Top;
     if (dw <= 0 || dh <= 0 || sw <= 0 || sh <= 0 || dst.bpp != src.bpp) return;
-    if (SpansOverlap(dst, d, src, s)) {
+    // Never sample outside the destination rectangle, whatever `vis` says.
+    const RECT d0{std::max(vis.Left, d.Left), std::max(vis.Top, d.Top), std::min(vis.Right, d.Right),
+                  std::min(vis.Bottom, d.Bottom)};
+    if (d0.Right <= d0.Left || d0.Bottom <= d0.Top) return;
+    if (SpansOverlap(dst, d0, src, s)) {
         Snapshot snap(src, s);
-        Scaled(dst, d, snap.buf, snap.rect, fx, key);
+        Scaled(dst, d, d0, snap.buf, snap.rect, fx, key);
         return;
     }
-    const Tables t = MakeTables(src, s, dw, dh, fx);
+    const Tables t = MakeTables(src, s, dw, dh, int64_t(d0.Left) - d.Left, int64_t(d0.Right) - d.Left,
+                                int64_t(d0.Top) - d.Top, int64_t(d0.Bottom) - d.Top, fx);
+    const int32_t vw = d0.Right - d0.Left, vh = d0.Bottom - d0.Top;
     const uint8_t* base = PixelAt(src, s.Left, s.Top);
     const int64_t extent = int64_t(sh - 1) * src.pitch + int64_t(sw) * BytesPerPixel(src.bpp);
     if (extent > INT32_MAX) {
-        ScaledHuge(dst, d, base, src.bpp, t, key);
+        ScaledHuge(dst, d0, base, src.bpp, t, key);
         return;
     }
     std::vector<int32_t> offs(t.a.begin(), t.a.end());
@@ -128,15 +134,15 @@ void Scaled(const PixelBuffer& dst, const RECT& d, const PixelBuffer& src, const
     const int32_t limit = *std::max_element(offs.begin(), offs.end()) + BytesPerPixel(src.bpp);
     const Kernels& k = Active();
     const GatherRowFn gather = GatherKernel(k, src.bpp);
-    const size_t rowBytes = size_t(dw) * BytesPerPixel(dst.bpp);
+    const size_t rowBytes = size_t(vw) * BytesPerPixel(dst.bpp);
     if (!key.enabled) {
-        for (int32_t y = 0; y < dh; ++y) {
-            uint8_t* dp = PixelAt(dst, d.Left, d.Top + y);
+        for (int32_t y = 0; y < vh; ++y) {
+            uint8_t* dp = PixelAt(dst, d0.Left, d0.Top + y);
             // Enlarging repeats source rows: copy the row just made.
             if (y > 0 && t.b[size_t(y)] == t.b[size_t(y) - 1]) {
                 std::memcpy(dp, dp - dst.pitch, rowBytes);
             } else {
-                gather(dp, base + t.b[size_t(y)], offs.data(), dw, limit);
+                gather(dp, base + t.b[size_t(y)], offs.data(), vw, limit);
             }
         }
         return;
@@ -146,30 +152,38 @@ void Scaled(const PixelBuffer& dst, const RECT& d, const PixelBuffer& src, const
     const KeyRowFn merge = KeyKernel(k, src.bpp);
     const uint32_t kv = key.value & KeyMask(src.bpp);
     std::vector<uint8_t> scratch(rowBytes);
-    for (int32_t y = 0; y < dh; ++y) {
+    for (int32_t y = 0; y < vh; ++y) {
         if (y == 0 || t.b[size_t(y)] != t.b[size_t(y) - 1]) {
-            gather(scratch.data(), base + t.b[size_t(y)], offs.data(), dw, limit);
+            gather(scratch.data(), base + t.b[size_t(y)], offs.data(), vw, limit);
         }
-        merge(PixelAt(dst, d.Left, d.Top + y), scratch.data(), dw, kv);
+        merge(PixelAt(dst, d0.Left, d0.Top + y), scratch.data(), vw, kv);
     }
 }
 
 }  // namespace
 
 void Stretch(const PixelBuffer& dst, const RECT& d, const PixelBuffer& src, const RECT& s, Key key) {
-    if (d.Right - d.Left == s.Right - s.Left && d.Bottom - d.Top == s.Bottom - s.Top) {
-        Copy(dst, d.Left, d.Top, src, s, key);
-        return;
-    }
-    Scaled(dst, d, src, s, 0, key);
+    StretchPart(dst, d, d, src, s, 0, key);
 }
 
 void Fx(const PixelBuffer& dst, const RECT& d, const PixelBuffer& src, const RECT& s, int32_t fx, Key key) {
-    if ((fx & (kMirrorLeftRight | kMirrorUpDown | kRotate90 | kRotate180 | kRotate270)) == 0) {
-        Stretch(dst, d, src, s, key);
+    StretchPart(dst, d, d, src, s, fx, key);
+}
+
+void StretchPart(const PixelBuffer& dst, const RECT& d, const RECT& vis, const PixelBuffer& src, const RECT& s,
+                 int32_t fx, Key key) {
+    fx &= kMirrorLeftRight | kMirrorUpDown | kRotate90 | kRotate180 | kRotate270;
+    // Same size, no effect: an unscaled copy of the matching source part.
+    if (fx == 0 && int64_t(d.Right) - d.Left == s.Right - s.Left && int64_t(d.Bottom) - d.Top == s.Bottom - s.Top) {
+        const RECT v{std::max(vis.Left, d.Left), std::max(vis.Top, d.Top), std::min(vis.Right, d.Right),
+                     std::min(vis.Bottom, d.Bottom)};
+        if (v.Right <= v.Left || v.Bottom <= v.Top) return;
+        const RECT part{s.Left + (v.Left - d.Left), s.Top + (v.Top - d.Top), s.Left + (v.Right - d.Left),
+                        s.Top + (v.Bottom - d.Top)};
+        Copy(dst, v.Left, v.Top, src, part, key);
         return;
     }
-    Scaled(dst, d, src, s, fx, key);
+    Scaled(dst, d, vis, src, s, fx, key);
 }
 
 }  // namespace vexo::blit

@@ -109,6 +109,59 @@ TEST(BlitPaths, WidePathsMatchThePlainPathByteForByte) {
     }
 }
 
+// A clipped scaled blit draws exactly the visible pixels of the whole blit:
+// the whole blit made into a buffer of the destination rectangle's size,
+// then the visible part compared; nothing outside it changes.
+TEST(BlitPaths, StretchPartDrawsThePixelsOfTheWholeBlit) {
+    IsaGuard guard;
+    std::mt19937 rng(99);
+    for (Isa isa : AvailableIsas()) {
+        vexo::blit::ForceIsa(isa);
+        for (int iter = 0; iter < 300; ++iter) {
+            const int32_t bpp = std::vector<int32_t>{8, 16, 24, 32}[size_t(iter % 4)];
+            const int32_t sw = 1 + int32_t(rng() % 40), sh = 1 + int32_t(rng() % 10);
+            Surface src(sw, sh, bpp, sw * bpp / 8 + int32_t(rng() % 3));
+            Surface dst(60, 14, bpp, 60 * bpp / 8 + 1);
+            const std::vector<uint32_t> colours = {uint32_t(rng()), 0x00FF00FFu};
+            Paint(src, rng, colours);
+            Paint(dst, rng, colours);
+            // The destination rectangle may hang over any edge of dst.
+            const int32_t dl = int32_t(rng() % 80) - 20, dt = int32_t(rng() % 24) - 6;
+            const RECT d{dl, dt, dl + 1 + int32_t(rng() % 90), dt + 1 + int32_t(rng() % 20)};
+            RECT vis{std::max(d.Left, 0), std::max(d.Top, 0), std::min(d.Right, 60), std::min(d.Bottom, 14)};
+            if (vis.Right <= vis.Left || vis.Bottom <= vis.Top) continue;
+            const RECT s{0, 0, sw, sh};
+            const int32_t fx = iter % 3 == 0 ? 0 : int32_t(rng() & 0x76);
+            const Key key{rng() % 2 == 0, 0x00FF00FFu};
+
+            const int32_t dw = d.Right - d.Left, dh = d.Bottom - d.Top;
+            Surface whole(dw, dh, bpp);
+            vexo::blit::Fx(whole.buf, RECT{0, 0, dw, dh}, src.buf, s, fx, Key{});
+            Surface want(dst);
+            const uint32_t mask = vexo::blit::KeyMask(bpp);
+            for (int32_t y = vis.Top; y < vis.Bottom; ++y)
+                for (int32_t x = vis.Left; x < vis.Right; ++x) {
+                    const uint32_t v = whole.Get(x - d.Left, y - d.Top);
+                    if (!key.enabled || (v & mask) != (key.value & mask)) want.Set(x, y, v);
+                }
+            vexo::blit::StretchPart(dst.buf, d, vis, src.buf, s, fx, key);
+            ASSERT_EQ(FirstDifference(dst, want), "")
+                << IsaName(isa) << " iteration " << iter << " bpp " << bpp << " fx " << fx;
+        }
+    }
+}
+
+// A destination rectangle of two billion pixels each way, of which a few are
+// visible: only those are worked out (the step rounds to 0 there, so every
+// pixel samples the source's corner).
+TEST(BlitPaths, StretchPartOfAHugeRectangleTouchesOnlyTheVisiblePart) {
+    Surface src(3, 3, 32), dst(4, 2, 32);
+    for (int32_t i = 0; i < 9; ++i) src.Set(i % 3, i / 3, uint32_t(0x11 + i));
+    const RECT d{-1000000000, -1000000000, 1000000000, 1000000000};
+    vexo::blit::StretchPart(dst.buf, d, RECT{1, 0, 3, 2}, src.buf, RECT{0, 0, 3, 3}, 0x2, Key{});
+    EXPECT_EQ(dst.Dump(RECT{0, 0, 4, 2}), "0 13 13 0 | 0 13 13 0");
+}
+
 // Unscaled keyed and unkeyed copies against a per-pixel model, so the plain
 // path itself is checked on the same random material.
 TEST(BlitPaths, CopiesMatchAPerPixelModel) {
