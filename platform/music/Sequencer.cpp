@@ -21,6 +21,7 @@ bool Core::EnsureSynth(int32_t sampleRate) {
     if (synth) return true;
     rate = sampleRate > 0 ? sampleRate : 44100;
     synth = CreateSynth(rate);
+    if (scratch_.empty()) scratch_.resize(2 * 1024);
     return synth != nullptr;
 }
 
@@ -159,11 +160,18 @@ void Core::Advance(PlayState& st) {
     }
 }
 
+// Renders through a scratch buffer made with the synthesizer, so the audio
+// thread never allocates.
 void Core::Synthesize(float* out, int32_t frames) {
-    if (scratch_.size() < size_t(frames) * 2) scratch_.resize(size_t(frames) * 2);
+    const int32_t room = int32_t(scratch_.size() / 2);
     float* s = scratch_.data();
-    fluid_synth_write_float(synth, frames, s, 0, 2, s, 1, 2);
-    for (int32_t i = 0; i < frames * 2; ++i) out[i] += s[i] * gain;
+    for (int32_t done = 0; done < frames;) {
+        int32_t n = std::min(frames - done, room);
+        fluid_synth_write_float(synth, n, s, 0, 2, s, 1, 2);
+        float* o = out + 2 * size_t(done);
+        for (int32_t i = 0; i < n * 2; ++i) o[i] += s[i] * gain;
+        done += n;
+    }
     synthFrames += uint64_t(frames);
 }
 
