@@ -41,11 +41,12 @@ inline uint8_t* PixelAt(const PixelBuffer& b, int32_t x, int32_t y) {
     return b.pixels + ptrdiff_t(y) * b.pitch + ptrdiff_t(x) * BytesPerPixel(b.bpp);
 }
 
-// Row kernels. `key` is already masked with KeyMask; a keyed kernel leaves a
+// Kernels. `key` is already masked with KeyMask; a keyed kernel leaves a
 // destination pixel alone where the masked source pixel equals it. Source
-// and destination rows never overlap when a kernel runs (the front end
-// copies overlapping sources aside first).
-using KeyRowFn = void (*)(uint8_t* d, const uint8_t* s, int32_t n, uint32_t key);
+// and destination never overlap when a kernel runs (the front end copies
+// overlapping sources aside first). Keyed copies take a w x h rectangle.
+using KeyRectFn = void (*)(uint8_t* d, int32_t dpitch, const uint8_t* s, int32_t spitch, int32_t w, int32_t h,
+                           uint32_t key);
 // Scaled rows: destination pixel x comes from base + offs[x]. Every byte
 // from base + (the smallest offset) up to base + limit is inside the source
 // buffer, so a kernel may read ahead up to there.
@@ -55,7 +56,7 @@ using FillRowFn = void (*)(uint8_t* d, int32_t n, uint32_t v);
 
 struct Kernels {
     Isa isa;
-    KeyRowFn key8, key16, key24, key32;
+    KeyRectFn key8, key16, key24, key32;
     GatherRowFn gather8, gather16, gather24, gather32;
     FillRowFn fill16, fill24, fill32;
 };
@@ -70,10 +71,10 @@ extern const Kernels kAvx2Kernels;
 const Kernels& Active();
 
 // Plain kernels, also used by the wide tables for their narrow tails.
-void KeyRow8Plain(uint8_t* d, const uint8_t* s, int32_t n, uint32_t key);
-void KeyRow16Plain(uint8_t* d, const uint8_t* s, int32_t n, uint32_t key);
-void KeyRow24Plain(uint8_t* d, const uint8_t* s, int32_t n, uint32_t key);
-void KeyRow32Plain(uint8_t* d, const uint8_t* s, int32_t n, uint32_t key);
+void KeyRect8Plain(uint8_t* d, int32_t dpitch, const uint8_t* s, int32_t spitch, int32_t w, int32_t h, uint32_t key);
+void KeyRect16Plain(uint8_t* d, int32_t dpitch, const uint8_t* s, int32_t spitch, int32_t w, int32_t h, uint32_t key);
+void KeyRect24Plain(uint8_t* d, int32_t dpitch, const uint8_t* s, int32_t spitch, int32_t w, int32_t h, uint32_t key);
+void KeyRect32Plain(uint8_t* d, int32_t dpitch, const uint8_t* s, int32_t spitch, int32_t w, int32_t h, uint32_t key);
 void GatherRow8Plain(uint8_t* d, const uint8_t* base, const int32_t* offs, int32_t n, int32_t limit);
 void GatherRow16Plain(uint8_t* d, const uint8_t* base, const int32_t* offs, int32_t n, int32_t limit);
 void GatherRow24Plain(uint8_t* d, const uint8_t* base, const int32_t* offs, int32_t n, int32_t limit);
@@ -85,14 +86,14 @@ void FillRow32Plain(uint8_t* d, int32_t n, uint32_t v);
 #if defined(__x86_64__)
 // Wide kernels (SSE2 is always there on x86-64; AVX2 ones run only after the
 // processor check).
-void KeyRow8Sse2(uint8_t* d, const uint8_t* s, int32_t n, uint32_t key);
-void KeyRow16Sse2(uint8_t* d, const uint8_t* s, int32_t n, uint32_t key);
-void KeyRow32Sse2(uint8_t* d, const uint8_t* s, int32_t n, uint32_t key);
+void KeyRect8Sse2(uint8_t* d, int32_t dpitch, const uint8_t* s, int32_t spitch, int32_t w, int32_t h, uint32_t key);
+void KeyRect16Sse2(uint8_t* d, int32_t dpitch, const uint8_t* s, int32_t spitch, int32_t w, int32_t h, uint32_t key);
+void KeyRect32Sse2(uint8_t* d, int32_t dpitch, const uint8_t* s, int32_t spitch, int32_t w, int32_t h, uint32_t key);
 void FillRow16Sse2(uint8_t* d, int32_t n, uint32_t v);
 void FillRow32Sse2(uint8_t* d, int32_t n, uint32_t v);
-void KeyRow8Avx2(uint8_t* d, const uint8_t* s, int32_t n, uint32_t key);
-void KeyRow16Avx2(uint8_t* d, const uint8_t* s, int32_t n, uint32_t key);
-void KeyRow32Avx2(uint8_t* d, const uint8_t* s, int32_t n, uint32_t key);
+void KeyRect8Avx2(uint8_t* d, int32_t dpitch, const uint8_t* s, int32_t spitch, int32_t w, int32_t h, uint32_t key);
+void KeyRect16Avx2(uint8_t* d, int32_t dpitch, const uint8_t* s, int32_t spitch, int32_t w, int32_t h, uint32_t key);
+void KeyRect32Avx2(uint8_t* d, int32_t dpitch, const uint8_t* s, int32_t spitch, int32_t w, int32_t h, uint32_t key);
 void GatherRow8Avx2(uint8_t* d, const uint8_t* base, const int32_t* offs, int32_t n, int32_t limit);
 void GatherRow16Avx2(uint8_t* d, const uint8_t* base, const int32_t* offs, int32_t n, int32_t limit);
 void GatherRow32Avx2(uint8_t* d, const uint8_t* base, const int32_t* offs, int32_t n, int32_t limit);

@@ -59,7 +59,7 @@ void CopyRows(const PixelBuffer& dst, int32_t dx, int32_t dy, const PixelBuffer&
     }
 }
 
-KeyRowFn KeyKernel(const Kernels& k, int32_t bpp) {
+KeyRectFn KeyKernel(const Kernels& k, int32_t bpp) {
     switch (bpp) {
         case 8: return k.key8;
         case 16: return k.key16;
@@ -83,11 +83,8 @@ void Copy(const PixelBuffer& dst, int32_t dx, int32_t dy, const PixelBuffer& src
         Copy(dst, dx, dy, snap.buf, snap.rect, key);
         return;
     }
-    const KeyRowFn row = KeyKernel(Active(), src.bpp);
-    const uint32_t k = key.value & KeyMask(src.bpp);
-    const uint8_t* sp = PixelAt(src, s.Left, s.Top);
-    uint8_t* dp = PixelAt(dst, dx, dy);
-    for (int32_t y = 0; y < h; ++y) row(dp + ptrdiff_t(y) * dst.pitch, sp + ptrdiff_t(y) * src.pitch, w, k);
+    KeyKernel(Active(), src.bpp)(PixelAt(dst, dx, dy), dst.pitch, PixelAt(src, s.Left, s.Top), src.pitch, w, h,
+                                 key.value & KeyMask(src.bpp));
 }
 
 }  // namespace vexo::blit

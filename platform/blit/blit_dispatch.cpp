@@ -9,7 +9,7 @@ namespace detail {
 
 const Kernels kPlainKernels = {
     Isa::Plain,
-    KeyRow8Plain, KeyRow16Plain, KeyRow24Plain, KeyRow32Plain,
+    KeyRect8Plain, KeyRect16Plain, KeyRect24Plain, KeyRect32Plain,
     GatherRow8Plain, GatherRow16Plain, GatherRow24Plain, GatherRow32Plain,
     FillRow16Plain, FillRow24Plain, FillRow32Plain,
 };
@@ -17,13 +17,13 @@ const Kernels kPlainKernels = {
 #if defined(__x86_64__)
 const Kernels kSse2Kernels = {
     Isa::SSE2,
-    KeyRow8Sse2, KeyRow16Sse2, KeyRow24Plain, KeyRow32Sse2,
+    KeyRect8Sse2, KeyRect16Sse2, KeyRect24Plain, KeyRect32Sse2,
     GatherRow8Plain, GatherRow16Plain, GatherRow24Plain, GatherRow32Plain,
     FillRow16Sse2, FillRow24Plain, FillRow32Sse2,
 };
 const Kernels kAvx2Kernels = {
     Isa::AVX2,
-    KeyRow8Avx2, KeyRow16Avx2, KeyRow24Plain, KeyRow32Avx2,
+    KeyRect8Avx2, KeyRect16Avx2, KeyRect24Plain, KeyRect32Avx2,
     GatherRow8Avx2, GatherRow16Avx2, GatherRow24Plain, GatherRow32Avx2,
     FillRow16Avx2, FillRow24Plain, FillRow32Avx2,
 };

@@ -79,7 +79,7 @@ GatherRowFn GatherKernel(const Kernels& k, int32_t bpp) {
     }
 }
 
-KeyRowFn KeyKernel(const Kernels& k, int32_t bpp) {
+KeyRectFn KeyKernel(const Kernels& k, int32_t bpp) {
     switch (bpp) {
         case 8: return k.key8;
         case 16: return k.key16;
@@ -149,14 +149,14 @@ void Scaled(const PixelBuffer& dst, const RECT& d, const RECT& vis, const PixelB
     }
     // Keyed: each distinct source row is gathered once into a scratch row,
     // then merged by the same keyed kernel as unscaled copies.
-    const KeyRowFn merge = KeyKernel(k, src.bpp);
+    const KeyRectFn merge = KeyKernel(k, src.bpp);
     const uint32_t kv = key.value & KeyMask(src.bpp);
     std::vector<uint8_t> scratch(rowBytes);
     for (int32_t y = 0; y < vh; ++y) {
         if (y == 0 || t.b[size_t(y)] != t.b[size_t(y) - 1]) {
             gather(scratch.data(), base + t.b[size_t(y)], offs.data(), vw, limit);
         }
-        merge(PixelAt(dst, d0.Left, d0.Top + y), scratch.data(), vw, kv);
+        merge(PixelAt(dst, d0.Left, d0.Top + y), 0, scratch.data(), 0, vw, 1, kv);
     }
 }
 
