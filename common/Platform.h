@@ -83,6 +83,12 @@ public:
     virtual float Timer() = 0;
     virtual uint32_t GetTickCount() = 0;
     virtual int16_t GetAsyncKeyState(int32_t) { return 0; }
+    // Text handed to an ANSI function (DrawTextA) goes through the system's
+    // ANSI code page: ToAnsi gives its bytes (characters the code page cannot
+    // hold replaced), FromAnsi reads such bytes back. Strings are UTF-8; a
+    // platform without code pages passes them through.
+    virtual std::string ToAnsi(const std::string& text) { return text; }
+    virtual std::string FromAnsi(const std::string& ansi) { return ansi; }
     virtual int32_t MsgBox(const std::string& prompt, int32_t buttons, const std::string& title) = 0;
     // The standard description text of a run-time error number.
     virtual std::string ErrorText(int32_t number);
@@ -124,6 +130,7 @@ inline int32_t SetWindowPos(HWND h, HWND after, int32_t x, int32_t y, int32_t cx
     return CurrentPlatform().Windows().SetWindowPos(h, after, x, y, cx, cy, f);
 }
 inline HWND GetParent(HWND h) { return CurrentPlatform().Windows().GetParent(h); }
+inline int32_t IsWindow(HWND h) { return CurrentPlatform().Windows().IsWindow(h); }
 inline int32_t ShowCursor(int32_t show) { return CurrentPlatform().Windows().ShowCursor(show); }
 inline int32_t GetObjectA(HGDIOBJ o, int32_t size, BITMAP& b) { return CurrentPlatform().Gdi().GetObjectA(o, size, b); }
 inline HDC CreateCompatibleDC(HDC dc) { return CurrentPlatform().Gdi().CreateCompatibleDC(dc); }
@@ -132,6 +139,7 @@ inline int32_t BitBlt(HDC d, int32_t x, int32_t y, int32_t w, int32_t h, HDC s, 
     return CurrentPlatform().Gdi().BitBlt(d, x, y, w, h, s, xs, ys, rop);
 }
 inline int32_t DeleteDC(HDC dc) { return CurrentPlatform().Gdi().DeleteDC(dc); }
+inline int32_t DeleteObject(HGDIOBJ o) { return CurrentPlatform().Gdi().DeleteObject(o); }
 inline COLORREF GetPixel(HDC dc, int32_t x, int32_t y) { return CurrentPlatform().Gdi().GetPixel(dc, x, y); }
 inline COLORREF SetPixel(HDC dc, int32_t x, int32_t y, COLORREF c) { return CurrentPlatform().Gdi().SetPixel(dc, x, y, c); }
 inline HGDIOBJ GetCurrentObject(HDC dc, int32_t type) { return CurrentPlatform().Gdi().GetCurrentObject(dc, type); }
@@ -148,6 +156,8 @@ inline void DoEvents() { CurrentPlatform().Runtime().DoEvents(); }
 inline float Timer() { return CurrentPlatform().Runtime().Timer(); }
 inline uint32_t GetTickCount() { return CurrentPlatform().Runtime().GetTickCount(); }
 inline int16_t GetAsyncKeyState(int32_t vk) { return CurrentPlatform().Runtime().GetAsyncKeyState(vk); }
+inline std::string ToAnsi(const std::string& s) { return CurrentPlatform().Runtime().ToAnsi(s); }
+inline std::string FromAnsi(const std::string& s) { return CurrentPlatform().Runtime().FromAnsi(s); }
 inline int32_t MsgBox(const std::string& prompt, int32_t buttons, const std::string& title) {
     return CurrentPlatform().Runtime().MsgBox(prompt, buttons, title);
 }
