@@ -22,6 +22,8 @@ struct MidiEvent {
     uint32_t tempo;  // Tempo: microseconds per quarter note
 };
 
+static_assert(sizeof(MidiEvent) == 12);
+
 struct Song {
     std::vector<MidiEvent> events;  // sorted by time, file order kept among equals
     int32_t length = 0;             // music time of the end of the longest track
@@ -31,8 +33,9 @@ struct Song {
 };
 
 // Largest file accepted: real MIDI files are far smaller, and the bound keeps
-// a hostile file from costing more than a few tens of megabytes.
-inline constexpr size_t kMaxMidiFileBytes = 8u << 20;
+// a hostile file's events (12 bytes for every 2 bytes of file at most) under
+// 25 MB.
+inline constexpr size_t kMaxMidiFileBytes = 4u << 20;
 
 // Parses a file's bytes. Returns 0 and fills `song`, or the failure status
 // (not MIDI: DMUS_E_LOADER_FORMATNOTSUPPORTED; damaged or truncated:

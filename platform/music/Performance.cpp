@@ -91,7 +91,6 @@ Ref<DirectMusicSegmentState> Performance::PlaySegment(const Ref<DirectMusicSegme
         port_ = true;
         groups_ = 1;
     }
-    DetachIfIdle();
     auto st = std::make_shared<PlayState>();
     st->song = seg->song;
     st->segmentId = seg->id;

@@ -272,6 +272,13 @@ TEST_F(MusicPlayback, LoadingFromFilesAndBadFiles) {
     // The old segment still plays.
     ASSERT_EQ(0, m.DMPlay(0));
     EXPECT_GT(Rms(Render(m.Performances[0], 0.3), 0, 0.3), 0.01);
+    // A dropped slot keeps its performance: playing it meets the empty
+    // segment, stopping it stops whatever that performance plays.
+    ASSERT_EQ(0, m.DMDestroySegment(0));
+    EXPECT_EQ(VB_FALSE, m.Performances[0]->IsPlaying(nullptr, m.SegmentStates[0]));
+    EXPECT_EQ(status::E_POINTER, m.DMPlay(0));
+    EXPECT_EQ(0, m.DMStop(0));
+    EXPECT_EQ(91, m.DMDestroySegment(0));
     m.DMClose();
 }
 
