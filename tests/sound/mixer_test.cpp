@@ -1,0 +1,429 @@
+// The real sound platform, rendering offline: buffer semantics, loading and
+// conversion, and what a listener would hear from the mix.
+#include <gtest/gtest.h>
+#include <malloc.h>
+#include <sndfile.h>
+
+#include <filesystem>
+
+#include "platform/audio/AudioTools.h"
+#include "tests/sound/RealSound.h"
+
+namespace vexo {
+namespace {
+
+using namespace vexo::test;
+
+constexpr int32_t kAll = DSBCAPS_STATIC | DSBCAPS_CTRLFREQUENCY | DSBCAPS_CTRLPAN | DSBCAPS_CTRLVOLUME;
+// At the output's own rate a buffer's samples reach the mix one for one.
+const WAVEFORMATEX kExact = Pcm(48000, 16, 1);
+
+int32_t StatusOf(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const VbError& e) {
+        return e.number();
+    }
+    return 0;
+}
+
+class Mixer : public ::testing::Test {
+protected:
+    TempDir dir;
+    OfflineOutput out;
+    RealSoundPlatform plat;
+    ScopedPlatform scope{plat};
+    Ref<DirectSound> dev = RealDevice();
+
+    Ref<DirectSoundBuffer> Load(const std::vector<int16_t>& samples, const WAVEFORMATEX& fmt = kExact,
+                                int32_t flags = kAll, int16_t fileChannels = 1, int32_t fileRate = 48000) {
+        std::string path = dir.File("s" + std::to_string(n_++) + ".wav");
+        WriteWav16(path, samples, fileRate, fileChannels);
+        DSBUFFERDESC d{};
+        d.lFlags = flags;
+        return dev->CreateSoundBufferFromFile(path, d, fmt);
+    }
+    int32_t LoadStatus(const std::string& path, const WAVEFORMATEX& fmt = kExact) {
+        return StatusOf([&] {
+            DSBUFFERDESC d{};
+            d.lFlags = kAll;
+            dev->CreateSoundBufferFromFile(path, d, fmt);
+        });
+    }
+
+private:
+    int n_ = 0;
+};
+
+TEST_F(Mixer, StatusPositionAndControlRanges) {
+    auto b = Load(Constant(4800, 1000));
+    EXPECT_EQ(b->GetStatus(), 0);
+    b->Play(0);
+    EXPECT_EQ(b->GetStatus(), DSBSTATUS_PLAYING);
+    b->Play(DSBPLAY_LOOPING);
+    EXPECT_EQ(b->GetStatus(), DSBSTATUS_PLAYING | DSBSTATUS_LOOPING);
+    b->Play(0);  // a one-shot play of a looping buffer ends the looping
+    EXPECT_EQ(b->GetStatus(), DSBSTATUS_PLAYING);
+    b->Stop();
+    b->Stop();
+    EXPECT_EQ(b->GetStatus(), 0);
+    EXPECT_EQ(StatusOf([&] { b->Play(2); }), status::DSERR_INVALIDPARAM);
+
+    // Volume: -10000..0; a refused value keeps the old one.
+    b->SetVolume(-2500);
+    EXPECT_EQ(StatusOf([&] { b->SetVolume(1); }), status::DSERR_INVALIDPARAM);
+    EXPECT_EQ(StatusOf([&] { b->SetVolume(-10001); }), status::DSERR_INVALIDPARAM);
+    EXPECT_EQ(b->GetVolume(), -2500);
+    b->SetVolume(-10000);
+    b->SetVolume(0);
+    // Pan: -10000..10000.
+    b->SetPan(-10000);
+    b->SetPan(10000);
+    EXPECT_EQ(StatusOf([&] { b->SetPan(10001); }), status::DSERR_INVALIDPARAM);
+    EXPECT_EQ(StatusOf([&] { b->SetPan(-10001); }), status::DSERR_INVALIDPARAM);
+    EXPECT_EQ(b->GetPan(), 10000);
+    // Frequency: 100..100000, 0 is the data's own rate.
+    EXPECT_EQ(b->GetFrequency(), 48000);
+    b->SetFrequency(100);
+    b->SetFrequency(100000);
+    EXPECT_EQ(StatusOf([&] { b->SetFrequency(99); }), status::DSERR_INVALIDPARAM);
+    EXPECT_EQ(StatusOf([&] { b->SetFrequency(100001); }), status::DSERR_INVALIDPARAM);
+    EXPECT_EQ(b->GetFrequency(), 100000);
+    b->SetFrequency(0);
+    EXPECT_EQ(b->GetFrequency(), 48000);
+
+    // Positions are bytes and wrap modulo the size (9600 bytes here).
+    DSBUFFERDESC caps;
+    b->GetCaps(caps);
+    EXPECT_EQ(caps.lBufferBytes, 9600);
+    DSCURSORS c;
+    b->SetCurrentPosition(9600 + 100);
+    b->GetCurrentPosition(c);
+    EXPECT_EQ(c.lPlay, 100);
+    b->SetCurrentPosition(3);  // inside a frame: the frame's start
+    b->GetCurrentPosition(c);
+    EXPECT_EQ(c.lPlay, 2);
+}
+
+TEST_F(Mixer, ControlsNeedTheirCapabilities) {
+    auto b = Load(Constant(100, 1000), kExact, DSBCAPS_STATIC);
+    for (auto call : std::vector<std::function<void()>>{
+             [&] { b->SetVolume(0); }, [&] { b->SetPan(0); }, [&] { b->SetFrequency(0); },
+             [&] { b->GetVolume(); }, [&] { b->GetPan(); }, [&] { b->GetFrequency(); }})
+        EXPECT_EQ(StatusOf(call), status::DSERR_CONTROLUNAVAIL);
+    b->Play(0);  // playing needs no capability
+    EXPECT_EQ(b->GetStatus(), DSBSTATUS_PLAYING);
+    auto v = Load(Constant(100, 1000), kExact, DSBCAPS_CTRLVOLUME);
+    v->SetVolume(-100);
+    EXPECT_EQ(StatusOf([&] { v->SetPan(0); }), status::DSERR_CONTROLUNAVAIL);
+    // Duplicates keep the capabilities.
+    auto d = dev->DuplicateSoundBuffer(v);
+    d->SetVolume(-200);
+    EXPECT_EQ(StatusOf([&] { d->SetFrequency(0); }), status::DSERR_CONTROLUNAVAIL);
+
+    EXPECT_EQ(StatusOf([&] { Load(Constant(100, 1), kExact, DSBCAPS_PRIMARYBUFFER); }), status::DSERR_INVALIDPARAM);
+    EXPECT_EQ(StatusOf([&] { dev->DuplicateSoundBuffer(Ref<DirectSoundBuffer>()); }), status::DSERR_INVALIDPARAM);
+}
+
+TEST_F(Mixer, DeviceCreationAndCooperativeLevel) {
+    EXPECT_EQ(StatusOf([] { plat::RegisteredFamilies().sound("{12345678-0000-0000-0000-000000000000}"); }),
+              status::DSERR_NODRIVER);
+    dev->SetCooperativeLevel(5, DSSCL_NORMAL);
+    EXPECT_EQ(StatusOf([&] { dev->SetCooperativeLevel(500, DSSCL_NORMAL); }), status::DSERR_INVALIDPARAM);
+    EXPECT_EQ(StatusOf([&] { dev->SetCooperativeLevel(5, 0); }), status::DSERR_INVALIDPARAM);
+    EXPECT_EQ(StatusOf([&] { dev->SetCooperativeLevel(5, 5); }), status::DSERR_INVALIDPARAM);
+}
+
+TEST_F(Mixer, LoadingConvertsToTheFormatPassed) {
+    // A stereo 48 kHz file held as 8-bit mono at 22050 Hz: half a second.
+    std::vector<int16_t> st;
+    for (int i = 0; i < 24000; ++i) {
+        st.push_back(16384);
+        st.push_back(-16384 / 2);
+    }
+    WAVEFORMATEX small = Pcm(22050, 8, 1);
+    auto b = Load(st, small, kAll, 2, 48000);
+    WAVEFORMATEX got;
+    b->GetFormat(got);
+    EXPECT_EQ(got, small) << got;
+    DSBUFFERDESC caps;
+    b->GetCaps(caps);
+    EXPECT_EQ(caps.lBufferBytes, 11025);
+    EXPECT_EQ(b->GetFrequency(), 22050);
+    // Mono is the mean of the two channels: (0.5 - 0.25) / 2 = 0.125 on both sides.
+    b->Play(0);
+    auto mix = out.Render(4800);
+    EXPECT_NEAR(L(mix, 1000), 0.125f, 1.0f / 128);
+    EXPECT_NEAR(R(mix, 1000), 0.125f, 1.0f / 128);
+    b->Stop();
+
+    // Mono 8-bit data played into 16-bit stereo: both channels the same.
+    WriteBytes(dir.File("u8.wav"), WavBytes(std::vector<uint8_t>(800, 192), 8000, 8, 1));
+    DSBUFFERDESC d{};
+    d.lFlags = kAll;
+    auto b8 = dev->CreateSoundBufferFromFile(dir.File("u8.wav"), d, Pcm(8000, 16, 2));
+    b8->GetCaps(caps);
+    EXPECT_EQ(caps.lBufferBytes, 800 * 4);
+    b8->Play(0);
+    mix = out.Render(1000);
+    EXPECT_FLOAT_EQ(L(mix, 500), 0.5f);
+    EXPECT_FLOAT_EQ(R(mix, 500), 0.5f);
+    b8->Stop();
+
+    // Other formats libsndfile reads: a FLAC file.
+    SF_INFO info{};
+    info.samplerate = 44100;
+    info.channels = 1;
+    info.format = SF_FORMAT_FLAC | SF_FORMAT_PCM_16;
+    std::string flac = dir.File("tone.flac");
+    SNDFILE* f = sf_open(flac.c_str(), SFM_WRITE, &info);
+    ASSERT_NE(f, nullptr);
+    std::vector<short> tone(4410, 8192);
+    sf_writef_short(f, tone.data(), 4410);
+    sf_close(f);
+    auto bf = dev->CreateSoundBufferFromFile(flac, d, Pcm(44100, 16, 1));
+    bf->GetCaps(caps);
+    EXPECT_EQ(caps.lBufferBytes, 8820);
+    bf->Play(0);
+    mix = out.Render(2000);
+    EXPECT_NEAR(L(mix, 1000), 0.25f, 1e-4);
+}
+
+TEST_F(Mixer, MissingTruncatedAndHostileFilesFailCleanly) {
+    EXPECT_EQ(LoadStatus(dir.File("nowhere.wav")), status::DSERR_FILENOTFOUND);
+    EXPECT_EQ(LoadStatus(dir.File("")), status::DSERR_FILENOTFOUND);  // the directory itself
+
+    WriteBytes(dir.File("junk.wav"), std::vector<uint8_t>(1000, 0x5A));
+    EXPECT_EQ(LoadStatus(dir.File("junk.wav")), status::DSERR_BADFORMAT);
+
+    // A data chunk cut short: libsndfile alone would load the shorter sound.
+    auto bytes = WavBytes(std::vector<uint8_t>(20000, 0x10), 48000, 16, 1);
+    bytes.resize(bytes.size() / 2);
+    WriteBytes(dir.File("cut.wav"), bytes);
+    EXPECT_EQ(LoadStatus(dir.File("cut.wav")), status::DSERR_BADFORMAT);
+
+    // Lying headers: sizes near 4 GB, no channels, no rate, 65535 channels.
+    WriteBytes(dir.File("huge.wav"), WavBytes(std::vector<uint8_t>(64, 1), 48000, 16, 1, 0xFFFFFFF0));
+    EXPECT_EQ(LoadStatus(dir.File("huge.wav")), status::DSERR_BADFORMAT);
+    WriteBytes(dir.File("noch.wav"), WavBytes(std::vector<uint8_t>(64, 1), 48000, 16, 0));
+    EXPECT_NE(LoadStatus(dir.File("noch.wav")), 0);
+    WriteBytes(dir.File("norate.wav"), WavBytes(std::vector<uint8_t>(64, 1), 0, 16, 1));
+    EXPECT_NE(LoadStatus(dir.File("norate.wav")), 0);
+    WriteBytes(dir.File("wide.wav"), WavBytes(std::vector<uint8_t>(64, 1), 48000, 16, -1));
+    EXPECT_NE(LoadStatus(dir.File("wide.wav")), 0);
+    // A rate of 1 Hz would turn a few bytes into a huge buffer.
+    WriteBytes(dir.File("slow.wav"), WavBytes(std::vector<uint8_t>(64, 1), 1, 16, 1));
+    EXPECT_NE(LoadStatus(dir.File("slow.wav")), 0);
+    // No samples at all.
+    WriteBytes(dir.File("empty.wav"), WavBytes({}, 48000, 16, 1));
+    EXPECT_EQ(LoadStatus(dir.File("empty.wav")), status::DSERR_BADFORMAT);
+
+    // A good file with a format no buffer can hold.
+    WriteWav16(dir.File("ok.wav"), Constant(100, 1), 48000, 1);
+    EXPECT_EQ(LoadStatus(dir.File("ok.wav"), Pcm(22050, 12, 2)), status::DSERR_BADFORMAT);
+    EXPECT_EQ(LoadStatus(dir.File("ok.wav"), WAVEFORMATEX{}), status::DSERR_BADFORMAT);
+    EXPECT_EQ(LoadStatus(dir.File("ok.wav"), Pcm(22050, 16, 2)), 0);
+}
+
+TEST_F(Mixer, PlayedSamplesArriveInTheFirstBlock) {
+    auto b = Load(Ramp(2000));
+    b->Play(0);
+    const int32_t block = audio::AudioOutput::Get().BlockFrames();
+    EXPECT_LE(block, 1024);
+    auto mix = out.Render(block);
+    // Latency on the render path: the sound's first sample is the block's first.
+    EXPECT_EQ(FirstSound(mix), 0);
+    for (size_t f : {0u, 1u, 100u, static_cast<unsigned>(block - 1)}) {
+        EXPECT_FLOAT_EQ(L(mix, f), static_cast<float>(f + 1) / 32768) << f;
+        EXPECT_FLOAT_EQ(R(mix, f), static_cast<float>(f + 1) / 32768) << f;
+    }
+    // Starting mid-way through a block's worth of silence: still the next block.
+    out.Render(2000);
+    auto c = Load(Constant(100, 3000));
+    c->Play(0);
+    mix = out.Render(block);
+    EXPECT_EQ(FirstSound(mix), 0);
+}
+
+TEST_F(Mixer, VolumeHalvesAtMinus600AndFullPanSilencesTheFarChannel) {
+    auto b = Load(Constant(48000, 16384));  // 0.5 full scale
+    b->Play(0);
+    auto mix = out.Render(100);
+    EXPECT_FLOAT_EQ(L(mix, 50), 0.5f);
+    EXPECT_FLOAT_EQ(R(mix, 50), 0.5f);
+
+    b->SetVolume(-600);
+    mix = out.Render(100);
+    EXPECT_NEAR(L(mix, 50) / 0.5f, 0.5f, 0.005f);
+    EXPECT_NEAR(R(mix, 50) / 0.5f, 0.5f, 0.005f);
+
+    b->SetVolume(0);
+    b->SetPan(-10000);  // full left
+    mix = out.Render(100);
+    EXPECT_FLOAT_EQ(L(mix, 50), 0.5f);
+    EXPECT_EQ(Peak(mix, 1, 0, 100), 0.0f);
+    b->SetPan(10000);
+    mix = out.Render(100);
+    EXPECT_EQ(Peak(mix, 0, 0, 100), 0.0f);
+    EXPECT_FLOAT_EQ(R(mix, 50), 0.5f);
+    b->SetPan(600);  // the left loses 6 dB, the right keeps full level
+    mix = out.Render(100);
+    EXPECT_NEAR(L(mix, 50), 0.25f, 0.003f);
+    EXPECT_FLOAT_EQ(R(mix, 50), 0.5f);
+
+    b->SetVolume(-10000);
+    mix = out.Render(100);
+    EXPECT_EQ(FirstSound(mix), -1);
+    EXPECT_EQ(b->GetStatus(), DSBSTATUS_PLAYING);  // silent, yet still playing
+}
+
+TEST_F(Mixer, LoopingKeepsSoundingOneShotEndsAndStopSilences) {
+    auto loop = Load(Constant(4800, 8000));  // 0.1 s
+    loop->Play(DSBPLAY_LOOPING);
+    auto mix = out.Render(48000);
+    EXPECT_EQ(loop->GetStatus(), DSBSTATUS_PLAYING | DSBSTATUS_LOOPING);
+    EXPECT_GT(Peak(mix, 0, 47000, 48000), 0.2f);
+    // Every frame sounds: no gap at the wrap.
+    float low = 1;
+    for (size_t f = 0; f < 48000; ++f) low = std::min(low, L(mix, f));
+    EXPECT_GT(low, 0.2f);
+    loop->Stop();
+    mix = out.Render(1024);
+    EXPECT_EQ(FirstSound(mix), -1);
+    EXPECT_EQ(loop->GetStatus(), 0);
+
+    // A one-shot plays exactly its length, then reports stopped.
+    auto once = Load(Constant(4800, 8000));
+    once->Play(0);
+    mix = out.Render(4000);
+    EXPECT_EQ(once->GetStatus(), DSBSTATUS_PLAYING);
+    auto rest = out.Render(4000);
+    EXPECT_EQ(once->GetStatus(), 0);
+    EXPECT_GT(Peak(rest, 0, 0, 800), 0.2f);
+    EXPECT_EQ(Peak(rest, 0, 800, 4000), 0.0f);
+    // Its position went back to the start: played again, it sounds in full.
+    once->Play(0);
+    mix = out.Render(4800);
+    EXPECT_GT(Peak(mix, 0, 4700, 4800), 0.2f);
+
+    // Stop keeps the position; a rewind starts over.
+    auto ramp = Load(Ramp(10000));
+    ramp->Play(0);
+    out.Render(1000);
+    ramp->Stop();
+    ramp->Play(0);
+    mix = out.Render(1);
+    EXPECT_FLOAT_EQ(L(mix, 0), 1001.0f / 32768);
+    ramp->Stop();
+    ramp->SetCurrentPosition(0);
+    ramp->Play(0);
+    mix = out.Render(1);
+    EXPECT_FLOAT_EQ(L(mix, 0), 1.0f / 32768);
+}
+
+TEST_F(Mixer, OverlappingBuffersAddUp) {
+    auto a = Load(Constant(9600, 4000));
+    auto b = dev->DuplicateSoundBuffer(a);
+    auto c = Load(Constant(9600, 1000));
+    a->Play(0);
+    auto mix = out.Render(1000);
+    b->Play(0);
+    c->Play(0);
+    mix = out.Render(1000);
+    EXPECT_FLOAT_EQ(L(mix, 10), 9000.0f / 32768);
+    EXPECT_FLOAT_EQ(R(mix, 10), 9000.0f / 32768);
+}
+
+TEST_F(Mixer, FrequencyResamplesTheSound) {
+    // Twice the rate: half the time.
+    auto fast = Load(Constant(4800, 8000));
+    fast->SetFrequency(96000);
+    fast->Play(0);
+    auto mix = out.Render(4800);
+    EXPECT_GT(Peak(mix, 0, 2300, 2399), 0.2f);
+    EXPECT_EQ(Peak(mix, 0, 2401, 4800), 0.0f);
+    EXPECT_EQ(fast->GetStatus(), 0);
+
+    // Half the rate: twice the time, with the samples in between interpolated.
+    auto slow = Load(Ramp(4800));
+    slow->SetFrequency(24000);
+    slow->Play(0);
+    mix = out.Render(9000);
+    EXPECT_FLOAT_EQ(L(mix, 0), 1.0f / 32768);
+    EXPECT_FLOAT_EQ(L(mix, 1), 1.5f / 32768);
+    EXPECT_FLOAT_EQ(L(mix, 2), 2.0f / 32768);
+    EXPECT_EQ(slow->GetStatus(), DSBSTATUS_PLAYING);
+
+    // A 22050 Hz buffer at its own rate lasts its length in real time.
+    auto own = Load(Constant(2205, 8000), Pcm(22050, 16, 1), kAll, 1, 22050);
+    own->Play(0);
+    mix = out.Render(4900);
+    EXPECT_GT(Peak(mix, 0, 4700, 4790), 0.2f);
+    EXPECT_EQ(Peak(mix, 0, 4802, 4900), 0.0f);
+}
+
+TEST_F(Mixer, DuplicatesShareTheDataCopyTheControlsAndOutliveTheOriginal) {
+    const int64_t before = audio::SoundDataBytes();
+    auto orig = Load(Constant(512 * 1024, 2000));  // 1 MB of 16-bit mono
+    EXPECT_EQ(audio::SoundDataBytes() - before, 1 << 20);
+    orig->SetVolume(-600);
+    orig->SetPan(-10000);
+    orig->SetFrequency(24000);
+    orig->Play(DSBPLAY_LOOPING);
+
+#if defined(__SANITIZE_ADDRESS__)
+    const bool measure = false;  // the sanitizer's allocator hides the heap figures
+#else
+    const bool measure = true;
+#endif
+    size_t heapBefore = mallinfo2().uordblks;
+    std::vector<Ref<DirectSoundBuffer>> dups;
+    for (int i = 0; i < 100; ++i) dups.push_back(dev->DuplicateSoundBuffer(orig));
+    size_t heapAfter = mallinfo2().uordblks;
+    EXPECT_EQ(audio::SoundDataBytes() - before, 1 << 20);  // no sample data copied
+    if (measure) {
+        EXPECT_LT(heapAfter - heapBefore, size_t{200} << 10) << "100 duplicates cost " << (heapAfter - heapBefore);
+    }
+
+    auto& d = dups.front();
+    EXPECT_EQ(d->GetStatus(), 0);  // starts stopped
+    EXPECT_EQ(d->GetVolume(), -600);
+    EXPECT_EQ(d->GetPan(), -10000);
+    EXPECT_EQ(d->GetFrequency(), 24000);
+
+    orig->Stop();
+    orig = nullptr;
+    dups.resize(1);
+    EXPECT_EQ(audio::SoundDataBytes() - before, 1 << 20);  // still held by the duplicate
+    d->SetPan(0);
+    d->SetVolume(0);
+    d->Play(0);
+    auto mix = out.Render(100);
+    EXPECT_FLOAT_EQ(L(mix, 50), 2000.0f / 32768);
+    dups.clear();
+    EXPECT_EQ(audio::SoundDataBytes(), before);
+}
+
+TEST_F(Mixer, RenderToWavWritesTheMix) {
+    auto b = Load(Constant(4800, 16384));
+    b->SetPan(10000);
+    b->Play(0);
+    std::string path = dir.File("mix.wav");
+    auto mix = audio::RenderToWav(path, 9600);
+    ASSERT_EQ(mix.size(), 2u * 9600);
+    SF_INFO info{};
+    SNDFILE* f = sf_open(path.c_str(), SFM_READ, &info);
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(info.frames, 9600);
+    EXPECT_EQ(info.channels, 2);
+    EXPECT_EQ(info.samplerate, 48000);
+    std::vector<short> s(2 * 9600);
+    sf_readf_short(f, s.data(), 9600);
+    sf_close(f);
+    EXPECT_EQ(s[2 * 100], 0);  // left silenced by the pan
+    EXPECT_NEAR(s[2 * 100 + 1], 16384, 1);
+    EXPECT_EQ(s[2 * 5000 + 1], 0);  // after the sound's end
+}
+
+}  // namespace
+}  // namespace vexo
