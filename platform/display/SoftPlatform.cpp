@@ -9,6 +9,7 @@
 #include "common/DSound.h"
 #include "common/Platform.h"
 #include "platform/Families.h"
+#include "platform/display/AsyncKeys.h"
 #include "platform/display/DirectDraw.h"
 #include "platform/display/Display.h"
 #include "platform/display/Screen.h"
@@ -16,6 +17,7 @@
 #include "platform/display/Windows.h"
 #include "platform/display/gdi/Gdi.h"
 #include "platform/display/picture/Bmp.h"
+#include "platform/display/text/Text.h"
 
 namespace vexo::plat {
 
@@ -61,6 +63,9 @@ public:
             std::chrono::steady_clock::now().time_since_epoch());
         return uint32_t(uint64_t(ms.count()));
     }
+    int16_t GetAsyncKeyState(int32_t vk) override { return AsyncKeyState(vk); }
+    std::string ToAnsi(const std::string& text) override { return plat::ToAnsi(text); }
+    std::string FromAnsi(const std::string& ansi) override { return plat::FromAnsi(ansi); }
     // Headless there is nobody to press a button: the message goes to
     // stderr and the answer is OK.
     int32_t MsgBox(const std::string& prompt, int32_t, const std::string& title) override {

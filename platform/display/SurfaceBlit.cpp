@@ -35,7 +35,7 @@ bool Empty(const RECT& r) { return r.Right <= r.Left || r.Bottom <= r.Top; }
 void ScaledPart(PixelStore& dst, const RECT& d, const RECT& vis, PixelStore& src, const RECT& s, int32_t fx,
                 blit::Key key) {
     const int64_t dw = int64_t(d.Right) - d.Left, dh = int64_t(d.Bottom) - d.Top;
-    if (dw * dh * BytesPerPixel(dst.bpp) <= kMaxAsideBytes) {
+    if (dw <= kMaxAsideBytes && dh <= kMaxAsideBytes && dw * dh * BytesPerPixel(dst.bpp) <= kMaxAsideBytes) {
         auto aside = MakeStore(int32_t(dw), int32_t(dh), dst.bpp);
         const RECT whole{0, 0, int32_t(dw), int32_t(dh)};
         if (fx) blit::Fx(aside->Buffer(), whole, src.Buffer(), s, fx, blit::Key{});
@@ -46,10 +46,13 @@ void ScaledPart(PixelStore& dst, const RECT& d, const RECT& vis, PixelStore& src
         blit::Copy(dst.Buffer(), vis.Left, vis.Top, aside->Buffer(), part, key);
         return;
     }
-    const int64_t sw = int64_t(s.Right) - s.Left, sh = int64_t(s.Bottom) - s.Top;
-    RECT sub{int32_t(s.Left + (vis.Left - d.Left) * sw / dw), int32_t(s.Top + (vis.Top - d.Top) * sh / dh),
-             int32_t(s.Left + ((vis.Right - d.Left) * sw + dw - 1) / dw),
-             int32_t(s.Top + ((vis.Bottom - d.Top) * sh + dh - 1) / dh)};
+    // Offsets within the destination reach 2^32 and source sizes 2^31: the
+    // products need more than 64 bits.
+    using Wide = __int128;
+    const Wide sw = Wide(s.Right) - s.Left, sh = Wide(s.Bottom) - s.Top;
+    RECT sub{int32_t(s.Left + (Wide(vis.Left) - d.Left) * sw / dw), int32_t(s.Top + (Wide(vis.Top) - d.Top) * sh / dh),
+             int32_t(s.Left + ((Wide(vis.Right) - d.Left) * sw + dw - 1) / dw),
+             int32_t(s.Top + ((Wide(vis.Bottom) - d.Top) * sh + dh - 1) / dh)};
     sub = Intersect(sub, s);
     if (Empty(sub)) return;
     if (fx) blit::Fx(dst.Buffer(), vis, src.Buffer(), sub, fx, key);
@@ -77,7 +80,13 @@ int32_t SoftSurface::Blt(RECT& dest, const Ref<DirectDrawSurface7>& src, RECT& s
 
 int32_t SoftSurface::BltFx(RECT& dest, const Ref<DirectDrawSurface7>& src, RECT& srcRect, int32_t flags,
                            DDBLTFX& fx) {
-    return BltCommon(dest, src, srcRect, flags, fx);
+    // DirectDraw documents its 90 and 270 degree turns as counter-clockwise;
+    // the pixel routines turn 90 clockwise, so the two codes trade places.
+    DDBLTFX turned = fx;
+    const int32_t rot = fx.lDDFX & (DDBLTFX_ROTATE90 | DDBLTFX_ROTATE270);
+    if (rot == DDBLTFX_ROTATE90 || rot == DDBLTFX_ROTATE270)
+        turned.lDDFX = (fx.lDDFX & ~rot) | (rot ^ (DDBLTFX_ROTATE90 | DDBLTFX_ROTATE270));
+    return BltCommon(dest, src, srcRect, flags, turned);
 }
 
 int32_t SoftSurface::BltColorFill(RECT& dest, int32_t fillValue) {

@@ -55,6 +55,7 @@ struct DcState {
     HGDIOBJ font = 0;
     COLORREF textColor = 0;
     int32_t bkMode = OPAQUE;
+    COLORREF bkColor = 0xFFFFFF;  // fills behind text in OPAQUE mode
 };
 
 class GdiTable final : public GdiService {
@@ -72,6 +73,8 @@ public:
     HGDIOBJ GetCurrentObject(HDC dc, int32_t type) override;
     int32_t SetBkMode(HDC dc, int32_t mode) override;
     COLORREF SetTextColor(HDC dc, COLORREF color) override;
+    // In platform/display/text/DrawText.cpp.
+    int32_t DrawTextA(HDC dc, const std::string& text, int32_t count, RECT& r, int32_t format) override;
 
     // Platform side.
     HDC CreateSurfaceDC(const Ref<SoftSurface>& surface);
