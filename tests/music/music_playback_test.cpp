@@ -211,6 +211,28 @@ TEST_F(MusicPlayback, RepeatsPlayThePieceMoreTimes) {
     EXPECT_EQ(frames, plat::music::SynthFramesOf(p));
 }
 
+TEST_F(MusicPlayback, PercussionChannelPlaysDrums) {
+    // Channel 10 plays the percussion kit whatever came before on that
+    // performance, and a snare differs from a piano note of the same key.
+    MidiWriter drums(kDiv), piano(kDiv);
+    int d = drums.AddTrack(), p = piano.AddTrack();
+    drums.Note(d, 0, kDiv, 9, 38, 120);
+    piano.Note(p, 0, kDiv, 0, 38, 120);
+    DXMusic m;
+    ASSERT_EQ(0, m.DMSetup());
+    ASSERT_EQ(0, m.DMCreateSegment(0, Save(drums, "drums.mid"), 0));
+    ASSERT_EQ(0, m.DMCreateSegment(1, Save(piano, "piano.mid"), 0));
+    ASSERT_EQ(0, m.DMPlay(0));
+    ASSERT_EQ(0, m.DMPlay(1));
+    std::vector<float> a = Render(m.Performances[0], 0.3), b = Render(m.Performances[1], 0.3);
+    EXPECT_GT(Rms(a, 0, 0.3), 0.005);
+    EXPECT_GT(Rms(b, 0, 0.3), 0.005);
+    EXPECT_NE(a, b);
+    ASSERT_EQ(0, m.DMPlay(0));  // again, after the reset of its channels
+    std::vector<float> c = Render(m.Performances[0], 0.3);
+    EXPECT_NEAR(Rms(a, 0, 0.3), Rms(c, 0, 0.3), 0.1 * Rms(a, 0, 0.3));
+}
+
 TEST_F(MusicPlayback, SlotsSoundTogetherWithTheirOwnVolume) {
     std::string f = Save(Beats(8, 120, 19, 64), "organ.mid");
     DXMusic m;
