@@ -101,8 +101,9 @@ void FillRow16Avx2(uint8_t* d, int32_t n, uint32_t v);
 void FillRow32Avx2(uint8_t* d, int32_t n, uint32_t v);
 #endif
 
-// True when the bytes the two rectangles cover (first byte of the first row
-// to last byte of the last row) share any memory.
+// True when a blit between the two rectangles could read what it wrote: in
+// one buffer, when they share pixels; otherwise when the bytes they cover
+// (first byte of the first row to last byte of the last row) meet.
 bool SpansOverlap(const PixelBuffer& a, const RECT& ra, const PixelBuffer& b, const RECT& rb);
 
 // A private copy of `s` of `src` (tightly packed), for blits whose source

@@ -8,6 +8,11 @@ namespace vexo::blit {
 namespace detail {
 
 bool SpansOverlap(const PixelBuffer& a, const RECT& ra, const PixelBuffer& b, const RECT& rb) {
+    // One buffer: only rectangles that share pixels interfere (sprites kept
+    // beside each other on one surface need no copy aside).
+    if (a.pixels == b.pixels && a.pitch == b.pitch && a.bpp == b.bpp) {
+        return ra.Left < rb.Right && rb.Left < ra.Right && ra.Top < rb.Bottom && rb.Top < ra.Bottom;
+    }
     const uint8_t* a0 = PixelAt(a, ra.Left, ra.Top);
     const uint8_t* a1 = PixelAt(a, ra.Right, ra.Bottom - 1);
     const uint8_t* b0 = PixelAt(b, rb.Left, rb.Top);
