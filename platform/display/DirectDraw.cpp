@@ -156,9 +156,9 @@ Ref<DirectDrawSurface7> SoftDirectDraw::CreateSurface(DDSURFACEDESC2& desc) {
             bpp = DepthOfFormat(desc.ddpfPixelFormat);
             if (!bpp) Raise(status::DDERR_INVALIDPIXELFORMAT);
         }
+        if (desc.lWidth > kMaxSide || desc.lHeight > kMaxSide) Raise(status::DDERR_OUTOFMEMORY);
         const int64_t bytes = PitchFor(desc.lWidth, bpp) * desc.lHeight;
-        if (desc.lWidth > kMaxSide || desc.lHeight > kMaxSide || bytes > kMaxSurfaceBytes)
-            Raise(status::DDERR_OUTOFMEMORY);
+        if (bytes > kMaxSurfaceBytes) Raise(status::DDERR_OUTOFMEMORY);
         // With no memory named, video memory when there is room; the caller
         // asks for system memory explicitly when that fails.
         const bool toVideo = !sys;

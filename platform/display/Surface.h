@@ -108,9 +108,8 @@ public:
 private:
     int32_t BltCommon(RECT& dest, const Ref<DirectDrawSurface7>& src, RECT& srcRect, int32_t flags,
                       const DDBLTFX& fx);
-    // Clips `r` to what the attached clipper lets through; false when the
-    // clipper forbids drawing at all (status in `st`).
-    bool ClipToClipper(RECT& r, int32_t& st) const;
+    // `r` within the surface and what the attached clipper lets through.
+    RECT ClipToClipper(const RECT& r) const;
     void FillDesc(DDSURFACEDESC2& desc) const;
     void Touched(const RECT& r) const;
 

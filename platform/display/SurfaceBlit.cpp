@@ -14,10 +14,6 @@ namespace {
 
 constexpr int32_t kFxBits = DDBLTFX_MIRRORLEFTRIGHT | DDBLTFX_MIRRORUPDOWN | DDBLTFX_ROTATE90 |
                             DDBLTFX_ROTATE180 | DDBLTFX_ROTATE270;
-// A clipped scaled blit renders its whole destination aside first; above
-// this size it samples a proportional part of the source instead.
-constexpr int64_t kMaxAsideBytes = 64 << 20;
-
 bool WellFormed(const RECT& r) { return r.Left < r.Right && r.Top < r.Bottom; }
 bool Inside(const RECT& r, const PixelStore& s) {
     return WellFormed(r) && r.Left >= 0 && r.Top >= 0 && r.Right <= s.width && r.Bottom <= s.height;
@@ -30,46 +26,15 @@ RECT Intersect(const RECT& a, const RECT& b) {
 }
 bool Empty(const RECT& r) { return r.Right <= r.Left || r.Bottom <= r.Top; }
 
-// Draws the part `vis` of a blit from `s` (of src) into `d` (of dst) that
-// scales or turns the picture, sampling exactly as the whole blit would.
-void ScaledPart(PixelStore& dst, const RECT& d, const RECT& vis, PixelStore& src, const RECT& s, int32_t fx,
-                blit::Key key) {
-    const int64_t dw = int64_t(d.Right) - d.Left, dh = int64_t(d.Bottom) - d.Top;
-    if (dw <= kMaxAsideBytes && dh <= kMaxAsideBytes && dw * dh * BytesPerPixel(dst.bpp) <= kMaxAsideBytes) {
-        auto aside = MakeStore(int32_t(dw), int32_t(dh), dst.bpp);
-        const RECT whole{0, 0, int32_t(dw), int32_t(dh)};
-        if (fx) blit::Fx(aside->Buffer(), whole, src.Buffer(), s, fx, blit::Key{});
-        else blit::Stretch(aside->Buffer(), whole, src.Buffer(), s, blit::Key{});
-        // Key pixels reach the aside unchanged, so a keyed copy from it skips
-        // exactly the pixels the whole blit would have skipped.
-        const RECT part{vis.Left - d.Left, vis.Top - d.Top, vis.Right - d.Left, vis.Bottom - d.Top};
-        blit::Copy(dst.Buffer(), vis.Left, vis.Top, aside->Buffer(), part, key);
-        return;
-    }
-    // Offsets within the destination reach 2^32 and source sizes 2^31: the
-    // products need more than 64 bits.
-    using Wide = __int128;
-    const Wide sw = Wide(s.Right) - s.Left, sh = Wide(s.Bottom) - s.Top;
-    RECT sub{int32_t(s.Left + (Wide(vis.Left) - d.Left) * sw / dw), int32_t(s.Top + (Wide(vis.Top) - d.Top) * sh / dh),
-             int32_t(s.Left + ((Wide(vis.Right) - d.Left) * sw + dw - 1) / dw),
-             int32_t(s.Top + ((Wide(vis.Bottom) - d.Top) * sh + dh - 1) / dh)};
-    sub = Intersect(sub, s);
-    if (Empty(sub)) return;
-    if (fx) blit::Fx(dst.Buffer(), vis, src.Buffer(), sub, fx, key);
-    else blit::Stretch(dst.Buffer(), vis, src.Buffer(), sub, key);
-}
-
 }  // namespace
 
-bool SoftSurface::ClipToClipper(RECT& r, int32_t& st) const {
+RECT SoftSurface::ClipToClipper(const RECT& r) const {
     RECT area = store_->Bounds();
     if (clipper_) {
         RECT c;
         if (clipper_->ClipRect(c)) area = Intersect(area, c);
     }
-    r = Intersect(r, area);
-    st = status::OK;
-    return true;
+    return Intersect(r, area);
 }
 
 int32_t SoftSurface::Blt(RECT& dest, const Ref<DirectDrawSurface7>& src, RECT& srcRect, int32_t flags) {
@@ -107,9 +72,7 @@ int32_t SoftSurface::BltCommon(RECT& dest, const Ref<DirectDrawSurface7>& src, R
 
     if (flags & DDBLT_COLORFILL) {
         if (Busy()) return status::DDERR_SURFACEBUSY;
-        RECT vis = d;
-        int32_t st;
-        if (!ClipToClipper(vis, st)) return st;
+        const RECT vis = ClipToClipper(d);
         if (Empty(vis)) return status::OK;
         blit::Fill(store_->Buffer(), vis, uint32_t(fx.lFill));
         Touched(vis);
@@ -131,25 +94,12 @@ int32_t SoftSurface::BltCommon(RECT& dest, const Ref<DirectDrawSurface7>& src, R
     const RECT sr = srcRect.IsAllZero() ? s->store_->Bounds() : srcRect;
     if (!Inside(sr, *s->store_)) return status::DDERR_INVALIDRECT;
 
-    RECT vis = d;
-    int32_t st;
-    if (!ClipToClipper(vis, st)) return st;
+    const RECT vis = ClipToClipper(d);
     if (Empty(vis)) return status::OK;
 
-    PixelStore& dst = *store_;
-    PixelStore& from = *s->store_;
-    const bool sameSize = int64_t(d.Right) - d.Left == sr.Right - sr.Left &&
-                          int64_t(d.Bottom) - d.Top == sr.Bottom - sr.Top;
-    if (!effect && sameSize) {
-        const RECT part{sr.Left + (vis.Left - d.Left), sr.Top + (vis.Top - d.Top), sr.Left + (vis.Right - d.Left),
-                        sr.Top + (vis.Bottom - d.Top)};
-        blit::Copy(dst.Buffer(), vis.Left, vis.Top, from.Buffer(), part, key);
-    } else if (vis == d) {
-        if (effect) blit::Fx(dst.Buffer(), d, from.Buffer(), sr, effect, key);
-        else blit::Stretch(dst.Buffer(), d, from.Buffer(), sr, key);
-    } else {
-        ScaledPart(dst, d, vis, from, sr, effect, key);
-    }
+    // Only the visible part is drawn, each pixel sampled as the whole blit
+    // would sample it (a plain copy when nothing scales or turns).
+    blit::StretchPart(store_->Buffer(), d, vis, s->store_->Buffer(), sr, effect, key);
     Touched(vis);
     return status::OK;
 }
