@@ -35,7 +35,7 @@ public:
 // The garden scene: sky, clouds, tiles, coins, a walking hero.
 std::unique_ptr<Module> MakeGardenScene();
 
-// Saves the part of the screen where the window's picture was presented.
-bool SaveLastFrame(const std::string& path, const vexo::RECT& screenRect);
+// Saves what the screen shows of the window's client area as a PNG.
+bool SaveLastFrame(const std::string& path, vexo::HWND window);
 
 }  // namespace demo

@@ -90,7 +90,7 @@ private:
     }
 
     void Props(Context& ctx) {
-        Fast(ctx, sheet::kSign, 24, kGroundY - 32, false);
+        Fast(ctx, sheet::kSign, 24, kGroundY - 32);
         Fast(ctx, sheet::kCrate, 96, kGroundY - 32, false);
         Fast(ctx, sheet::kCrate, 128, kGroundY - 32, false);
         Fast(ctx, sheet::kCrate, 112, kGroundY - 64, false);

@@ -80,8 +80,7 @@ void Tiles(Image& im) {
         im.Rect(98 + i, 66 + i, 2, 2, 0x9C6B30);
         im.Rect(124 - i, 66 + i, 2, 2, 0x9C6B30);
     }
-    // A sign on sky blue: opaque, so it shows its square.
-    im.Rect(160, 64, 32, 32, 0x87CEEB);
+    // A sign post (keyed: the cell keeps its magenta background).
     im.Rect(174, 78, 4, 18, 0x7A4E24);
     im.Rect(164, 68, 24, 12, 0xC08A48);
     im.Rect(167, 72, 18, 2, 0x5A3A18);
@@ -110,13 +109,14 @@ Image PaintSpriteSheet() {
     }
     Slime(im, 0, 32, 0);
     Slime(im, 32, 32, 1);
-    // Sun with rays.
-    for (int i = 0; i < 32; i += 4) {
-        im.Rect(64 + i, 15, 2, 2, 0xFFB000);
-        im.Rect(79, 32 + i, 2, 2, 0xFFB000);
+    // Sun with eight rays.
+    for (int t = 10; t <= 13; ++t) {  // stays inside the cell
+        const int d = t * 7 / 10;
+        const int rays[8][2] = {{t, 0}, {-t, 0}, {0, t}, {0, -t}, {d, d}, {-d, d}, {d, -d}, {-d, -d}};
+        for (const auto& r : rays) im.Rect(80 + r[0], 48 + r[1], 2, 2, 0xFFB000);
     }
-    im.Disc(80, 48, 10, 0xFFD000);
-    im.Disc(78, 46, 6, 0xFFF080);
+    im.Disc(80, 48, 9, 0xFFC800);
+    im.Disc(78, 46, 5, 0xFFF080);
     // Cloud.
     im.Ellipse(118, 54, 14, 8, 0xF4F8FF);
     im.Ellipse(134, 46, 14, 12, 0xFFFFFF);

@@ -26,7 +26,7 @@ inline constexpr Cell kCloud{96, 32, 64, 32};
 inline constexpr Cell kBush{160, 32, 32, 32};
 inline constexpr Cell kFlower{192, 32, 32, 32};
 inline constexpr Cell kHeart{224, 32, 32, 32};
-// Opaque tiles (drawn without the key).
+// The bottom row: opaque tiles drawn without the key, and a keyed sign.
 inline constexpr Cell kGrass{0, 64, 32, 32};
 inline constexpr Cell kDirt{32, 64, 32, 32};
 inline constexpr Cell kBrick{64, 64, 32, 32};

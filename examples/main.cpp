@@ -11,6 +11,7 @@
 
 #include "Demo.h"
 #include "common/Platform.h"
+#include "platform/display/Display.h"
 
 namespace {
 
@@ -50,6 +51,9 @@ int Run(const Options& opt) {
     std::error_code ec;
     std::filesystem::create_directories(opt.assets, ec);
 
+    // A modest virtual desktop: room for the window, little to convert when
+    // the screen is saved.
+    vexo::plat::SetDesktop(1024, 768, 32);
     vexo::WindowService& windows = vexo::CurrentPlatform().Windows();
     const vexo::HWND hwnd = windows.CreateAppWindow("Vexo garden", 80, 60, 320, 240, 0);
     if (!hwnd) {
@@ -84,7 +88,7 @@ int Run(const Options& opt) {
             for (auto& m : modules) m->Frame(ctx);
             draw.DDFlip();
         }
-        if (!demo::SaveLastFrame(opt.png, draw.FlipClipList[0])) {
+        if (!demo::SaveLastFrame(opt.png, hwnd)) {
             std::fprintf(stderr, "cannot save %s\n", opt.png.c_str());
             rc = 1;
         } else {
