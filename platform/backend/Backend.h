@@ -56,6 +56,12 @@ public:
     virtual void WaitForVerticalBlank() = 0;
     virtual int32_t RefreshRate() const { return 60; }
     virtual void SetCursorVisible(bool) {}
+
+    // A modal message box; -1 when the backend shows none (the host then
+    // writes the message to stderr and answers OK).
+    virtual int32_t MessageBox(const std::string& /*prompt*/, int32_t /*buttons*/, const std::string& /*title*/) {
+        return -1;
+    }
 };
 
 // One entry of the backend table.

@@ -68,7 +68,9 @@ public:
     std::string FromAnsi(const std::string& ansi) override { return plat::FromAnsi(ansi); }
     // Headless there is nobody to press a button: the message goes to
     // stderr and the answer is OK.
-    int32_t MsgBox(const std::string& prompt, int32_t, const std::string& title) override {
+    int32_t MsgBox(const std::string& prompt, int32_t buttons, const std::string& title) override {
+        const int32_t answer = Screen().Backend().MessageBox(prompt, buttons, title);
+        if (answer >= 0) return answer;
         std::fprintf(stderr, "%s: %s\n", title.c_str(), prompt.c_str());
         return 1;
     }
