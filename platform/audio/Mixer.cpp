@@ -2,6 +2,8 @@
 // output rate, gains from volume and pan, looping.
 #include "platform/audio/Mixer.h"
 
+#include <atomic>
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -10,12 +12,20 @@
 #include <emmintrin.h>
 #endif
 
+#include "platform/audio/MixerSimd.h"
+
 namespace vexo::audio {
 namespace {
 
-// The interpolation weight uses the top 24 bits of the position's fraction,
-// which convert to float exactly on every path.
-constexpr float kFrac = 1.0f / 16777216.0f;
+using simd::kFrac;
+
+std::atomic<bool> g_wide{[] {
+#if defined(__x86_64__) || defined(__i386__)
+    return __builtin_cpu_supports("avx2") != 0;
+#else
+    return false;
+#endif
+}()};
 inline float Weight(uint64_t pos) { return static_cast<float>(static_cast<uint32_t>(pos) >> 8) * kFrac; }
 
 template <int Bits, int Ch>
@@ -157,8 +167,17 @@ bool MixVoice(Voice& v, float* out, int32_t frames, int32_t rate) {
             int32_t run = static_cast<int32_t>(std::min<uint64_t>(k, static_cast<uint64_t>(frames - f)));
             float* o = out + 2 * f;
             int32_t i = 0;
+#if defined(__x86_64__)
+            constexpr uint64_t need = simd::NeededFrames(Bits, Ch);
+            const uint64_t wideEnd = n >= need ? (n - need + 1) << 32 : 0;
+            if (g_wide.load(std::memory_order_relaxed) && pos < wideEnd) {
+                uint64_t kw = (wideEnd - pos + step - 1) / step;
+                int32_t wide = static_cast<int32_t>(std::min<uint64_t>(kw, static_cast<uint64_t>(run)));
+                i = simd::MixRunAvx2(Bits, Ch, d.bytes.data(), pos, step, gl, gr, o, wide);
+            }
+#endif
 #if defined(__SSE2__)
-            i = MixRunSse<Bits, Ch>(d.bytes.data(), pos, step, gl, gr, o, run);
+            i += MixRunSse<Bits, Ch>(d.bytes.data(), pos, step, gl, gr, o + 2 * i, run - i);
 #endif
             for (; i < run; ++i) {
                 int64_t idx = static_cast<int64_t>(pos >> 32);
@@ -214,6 +233,17 @@ float Attenuation(int32_t hundredthsDb) {
 }
 
 }  // namespace
+
+namespace simd {
+bool WideVectors() { return g_wide.load(); }
+void EnableWideVectors(bool on) {
+#if defined(__x86_64__)
+    g_wide = on && __builtin_cpu_supports("avx2");
+#else
+    (void)on;
+#endif
+}
+}  // namespace simd
 
 Mixer::Mixer() { active_.reserve(256); }
 

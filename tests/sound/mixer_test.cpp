@@ -8,6 +8,7 @@
 #include <random>
 
 #include "platform/audio/AudioTools.h"
+#include "platform/audio/MixerSimd.h"
 #include "tests/sound/RealSound.h"
 
 namespace vexo {
@@ -367,6 +368,13 @@ TEST_F(Mixer, FrequencyResamplesTheSound) {
 // the mix matches a plain per-sample reference (linear interpolation between
 // neighbours, the last frame leaning towards the first).
 TEST_F(Mixer, ResamplingMatchesAPlainReferenceInEveryFormat) {
+  const bool wide = audio::simd::WideVectors();
+  for (bool useWide : {false, true}) {
+    if (useWide && !wide) {
+        std::printf("no AVX2 on this processor: only the SSE2 and plain paths are checked\n");
+        break;
+    }
+    audio::simd::EnableWideVectors(useWide);
     std::mt19937 rng(11);
     for (int16_t bits : {8, 16}) {
         for (int16_t ch : {1, 2}) {
@@ -408,10 +416,40 @@ TEST_F(Mixer, ResamplingMatchesAPlainReferenceInEveryFormat) {
                     worst = std::max(worst, std::fabs(R(mix, i) - r * gr));
                     pos = (pos + step) % end;
                 }
-                EXPECT_LT(worst, 1e-5) << bits << " bits, " << ch << " channels, " << freq << " Hz";
+                EXPECT_LT(worst, 1e-5) << bits << " bits, " << ch << " channels, " << freq << " Hz"
+                                       << (useWide ? ", AVX2" : ", SSE2");
             }
         }
     }
+  }
+  audio::simd::EnableWideVectors(wide);
+}
+
+// The wide path gives the very same samples as the narrow one.
+TEST_F(Mixer, WideAndNarrowPathsAgreeExactly) {
+    if (!audio::simd::WideVectors()) GTEST_SKIP() << "no AVX2 on this processor";
+    std::mt19937 rng(5);
+    std::vector<std::vector<float>> mixes;
+    for (bool useWide : {false, true}) {
+        audio::simd::EnableWideVectors(useWide);
+        std::mt19937 r(rng);
+        std::vector<Ref<DirectSoundBuffer>> bufs;
+        for (int16_t bits : {8, 16})
+            for (int16_t ch : {1, 2}) {
+                std::vector<int16_t> s(static_cast<size_t>(3001 * ch));
+                for (auto& x : s) x = static_cast<int16_t>(static_cast<int32_t>(r() % 65536) - 32768);
+                auto b = Load(s, Pcm(44100, bits, ch), kAll, ch, 44100);
+                b->SetFrequency(static_cast<int32_t>(5000 + r() % 90000));
+                b->SetPan(static_cast<int32_t>(r() % 20001) - 10000);
+                b->Play(DSBPLAY_LOOPING);
+                bufs.push_back(b);
+            }
+        mixes.push_back(out.Render(20000));
+    }
+    audio::simd::EnableWideVectors(true);
+    ASSERT_EQ(mixes[0].size(), mixes[1].size());
+    for (size_t i = 0; i < mixes[0].size(); ++i)
+        ASSERT_EQ(mixes[0][i], mixes[1][i]) << "sample " << i;
 }
 
 TEST_F(Mixer, DuplicatesShareTheDataCopyTheControlsAndOutliveTheOriginal) {
