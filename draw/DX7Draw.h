@@ -15,9 +15,11 @@
 #include <cstdint>
 #include <string>
 
+#include "common/ByRef.h"
 #include "common/DDraw.h"
 #include "common/Ref.h"
 #include "common/Types.h"
+#include "common/VBArray.h"
 
 namespace vexo {
 
@@ -86,6 +88,64 @@ public:
     virtual int32_t DDFillRect(Ref<DirectDrawSurface7>& dds, int32_t Left, int32_t Top, int32_t Right,
                                int32_t Bottom, int32_t RGBColor);
 
+    // --- Extended and stretched blits (ExtBlits.cpp) -------------------------
+    // Clipped against both surfaces' edges (a size that reads 0 switches its
+    // far clip off); 0 when nothing is left to draw, else the platform's
+    // status (0 too when the call raised). nWidth, nHeight < 1: the source's.
+    virtual int32_t DDBltEX(Ref<DirectDrawSurface7>& ddsSrc, Ref<DirectDrawSurface7>& ddsDest, int32_t xSrc,
+                            int32_t ySrc, int32_t nWidth, int32_t nHeight, int32_t xDest, int32_t yDest,
+                            VBBool bTransparent = VB_TRUE);
+    virtual int32_t DDBltFastEX(Ref<DirectDrawSurface7>& ddsSrc, Ref<DirectDrawSurface7>& ddsDest, int32_t xSrc,
+                                int32_t ySrc, int32_t nWidth, int32_t nHeight, int32_t xDest, int32_t yDest,
+                                VBBool bTransparent = VB_TRUE);
+    // The clipped source rectangle stretched onto nWidth2 x nHeight2 at the
+    // (moved) destination corner.
+    virtual int32_t DDStrechBlt(Ref<DirectDrawSurface7>& ddsSrc, Ref<DirectDrawSurface7>& ddsDest, int32_t xSrc,
+                                int32_t ySrc, int32_t nWidth, int32_t nHeight, int32_t nWidth2, int32_t nHeight2,
+                                int32_t xDest, int32_t yDest, VBBool bTransparent = VB_TRUE);
+    // The source's top-left nWidth x nHeight stretched to nWidth2 x nHeight2,
+    // then blended half-transparently from (xSrc, ySrc) of the stretched
+    // image. Always returns an empty variant.
+    virtual Variant DDHarfStrechBltEx(Ref<DirectDrawSurface7>& ddsSrc, Ref<DirectDrawSurface7>& ddsDest,
+                                      Ref<DirectDrawPalette>& ddpPalette, int32_t xSrc, int32_t ySrc, int32_t nWidth,
+                                      int32_t nHeight, int32_t nWidth2, int32_t nHeight2, int32_t xDest,
+                                      int32_t yDest, VBBool bTransparent = VB_TRUE);
+
+    // --- Palettes (Palettes.cpp) ---------------------------------------------
+    // From three arrays whose upper bounds are exactly 255 (else, or for an
+    // array with no bounds yet, no palette); entry i takes subscript i.
+    virtual Ref<DirectDrawPalette> DDCreatePalette(VBArray<uint8_t>& Red, VBArray<uint8_t>& Green,
+                                                   VBArray<uint8_t>& Blue);
+    // From a bitmap file's colour table; no palette when it cannot be read.
+    virtual Ref<DirectDrawPalette> DDCreatePaletteFromFile(std::string Filename);
+    // Index bits RRRGGGBB: 8 levels of red and green, 4 of blue.
+    virtual Ref<DirectDrawPalette> DDCreateDefPalette();
+    // The error number of the attach, 0 on success; never raise.
+    virtual int32_t DDPrimarySetPalette(Ref<DirectDrawPalette>& PaletteID);
+    virtual Variant DDSurfaceSetPalette(Ref<DirectDrawSurface7>& SurfaceID, Ref<DirectDrawPalette>& PaletteID);
+    // Raises a failed attach.
+    virtual void DDSetPalette(Ref<DirectDrawSurface7>& dds, Ref<DirectDrawPalette>& ddp);
+
+    // --- Half-blend table and half-transparent blit (HarfBlend.cpp) --------
+    // Builds HarfPalette from the primary's palette and ddpPalette and writes
+    // it (65,536 bytes, no header) over the start of the file, which is
+    // created when missing and never truncated. 0 or the last error number.
+    virtual int32_t DDSaveHarfPalette(const std::string& SavePathFilename, Ref<DirectDrawPalette>& ddpPalette);
+    // Reads the file's first 65,536 bytes into HarfPalette (a missing file is
+    // created empty; entries a short file does not reach keep their values).
+    virtual int32_t DDLoadHarfPalette(const std::string& LoadPathFilename);
+    // Replaces each destination pixel d under source pixel s with
+    // HarfPalette[d][s]. nWidth, nHeight (< 1: the source's) are cut to both
+    // surfaces' far edges and written back; pixels outside either surface
+    // are skipped. bTransparent exactly True skips source pixels equal to the
+    // source's pixel (0, 0). The source is copied first, so it may be the
+    // destination. ddpPalette is not used. 0, or the error of a lock that
+    // kept the blit from running, or of the closing unlock.
+    virtual int32_t DDHarfTransferBlt(Ref<DirectDrawSurface7>& ddsSrc, Ref<DirectDrawSurface7>& ddsDest,
+                                      Ref<DirectDrawPalette>& ddpPalette, int32_t SrcX, int32_t SrcY,
+                                      ByRef<int32_t> nWidth, ByRef<int32_t> nHeight, int32_t xDest, int32_t yDest,
+                                      VBBool bTransparent = VB_TRUE);
+
     // --- Fields ---------------------------------------------------------------
     Ref<DirectX7> DxRoot;
     Ref<DirectDraw7> DisplayDevice;  // empty: the display is closed
@@ -109,6 +169,11 @@ private:
     // by letting GDI write it into the back buffer and reading it back; 0
     // when it cannot be found out.
     int32_t ConvertColorToPixel(int32_t color);
+
+    // Lock and unlock the whole surface for the half-transparent blit; each
+    // returns the error number of its own steps, 0 on success.
+    int32_t LockEntireSurface(Ref<DirectDrawSurface7>& surface);
+    int32_t UnlockEntireSurface(Ref<DirectDrawSurface7>& surface);
 };
 
 }  // namespace vexo
