@@ -154,9 +154,18 @@ void DisplayState::PaletteChanged() {
     Present(screen_->Bounds());
 }
 
+void DisplayState::EnsureFrame() {
+    const size_t n = size_t(screen_->width) * size_t(screen_->height);
+    if (frame_.size() != n) {
+        frame_.assign(n, 0);
+        frameStale_ = true;
+    }
+}
+
 void DisplayState::Present(const RECT& r) {
     plat::Backend& b = Backend();
     if (!b.WantsFrames()) return;
+    EnsureFrame();
     const RECT all = screen_->Bounds();
     RECT d{std::max(r.Left, 0), std::max(r.Top, 0), std::min(r.Right, all.Right), std::min(r.Bottom, all.Bottom)};
     // Changes that were never converted (a palette, a new screen) widen the
@@ -169,6 +178,7 @@ void DisplayState::Present(const RECT& r) {
 }
 
 Frame DisplayState::CurrentFrame() {
+    EnsureFrame();
     if (frameStale_) {
         ConvertToXrgb(*screen_, screen_->Bounds(), PaletteInForce(), frame_.data(), screen_->width);
         frameStale_ = false;

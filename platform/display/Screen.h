@@ -85,6 +85,8 @@ public:
 
 private:
     void Present(const RECT& r);
+    // The converted frame always has the screen's size.
+    void EnsureFrame();
     void ScreenReplaced();
 
     DisplayMode desktop_{1920, 1080, 32};
