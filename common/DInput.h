@@ -63,12 +63,12 @@ inline constexpr const char* GUID_SysKeyboardInstance = "{6F1D2B61-D5A0-11CF-BFC
 
 namespace status {
 inline constexpr int32_t DI_OK = 0;
-inline constexpr int32_t DI_NOEFFECT = 1;                     // second Acquire / Unacquire
+inline constexpr int32_t DI_NOEFFECT = 1;  // second Acquire / Unacquire
 inline constexpr int32_t DIERR_INVALIDPARAM = hr(0x80070057);
 inline constexpr int32_t DIERR_UNSUPPORTED = hr(0x80004001);
 inline constexpr int32_t DIERR_OBJECTNOTFOUND = hr(0x80070002);
 inline constexpr int32_t DIERR_OTHERAPPHASPRIO = hr(0x80070005);
-inline constexpr int32_t DIERR_HANDLE = hr(0x80070006);      // not a window
+inline constexpr int32_t DIERR_HANDLE = hr(0x80070006);  // not a window
 inline constexpr int32_t DIERR_NOTACQUIRED = hr(0x8007000C);
 inline constexpr int32_t DIERR_NOTINITIALIZED = hr(0x80070015);
 inline constexpr int32_t DIERR_INPUTLOST = hr(0x8007001E);
@@ -123,7 +123,7 @@ static_assert(sizeof(DIJOYSTATE) == 80);
 
 // --- Objects -----------------------------------------------------------------
 class DirectInputDeviceInstance : public Unknown {
-public:
+   public:
     // The instance identifier, a GUID string that CreateDevice accepts.
     virtual std::string GetGuidInstance() = 0;
     virtual std::string GetInstanceName() { return {}; }
@@ -133,14 +133,14 @@ public:
 
 // A snapshot of the devices attached when it was made.
 class DirectInputEnumDevices : public Unknown {
-public:
+   public:
     virtual int32_t GetCount() = 0;
     // `index` is 1-based; outside 1..GetCount() raises DIERR_INVALIDPARAM.
     virtual Ref<DirectInputDeviceInstance> GetItem(int32_t index) = 0;
 };
 
 class DirectInputDevice : public Unknown {
-public:
+   public:
     virtual void SetCommonDataFormat(int32_t format) = 0;
     virtual void SetCooperativeLevel(HWND hwnd, int32_t flags) = 0;
     // `name` is one of the DIPROP_ literals; the record's lSize must match it.
@@ -155,7 +155,7 @@ public:
 };
 
 class DirectInput : public Unknown {
-public:
+   public:
     // "GUID_SysKeyboard" or an instance identifier from an enumeration;
     // anything else raises DIERR_DEVICENOTREG.
     virtual Ref<DirectInputDevice> CreateDevice(const std::string& guid) = 0;

@@ -8,8 +8,8 @@ namespace vexo {
 namespace {
 
 constexpr int32_t kCooperative = DISCL_NONEXCLUSIVE | DISCL_BACKGROUND;  // 10
-constexpr int32_t kDeadZone = 1000;     // 10 % of the travel
-constexpr int32_t kSaturation = 9000;   // 90 % of the travel
+constexpr int32_t kDeadZone = 1000;                                      // 10 % of the travel
+constexpr int32_t kSaturation = 9000;                                    // 90 % of the travel
 constexpr int32_t kRangeMax = 65535;
 
 // The failures of a slot's set-up that its result reports.
@@ -52,7 +52,9 @@ int32_t DXInput::DIUpdate() {
     return result;
 }
 
-int32_t DXInput::DIGetKeyState(const uint8_t& DirectKeyCode) { return KeyState.key[DirectKeyCode] != 0 ? 1 : 0; }
+int32_t DXInput::DIGetKeyState(const uint8_t& DirectKeyCode) {
+    return KeyState.key[DirectKeyCode] != 0 ? 1 : 0;
+}
 
 void DXInput::DIClose() {
     ResumeNext rn;
@@ -99,7 +101,8 @@ int32_t DXInput::DIJoyStickSetup(const int32_t& JoyStickCount, const int32_t& hW
         });
         rn([&] {
             if (JoyEnum[i].IsNothing()) {
-                Ref<DirectInputEnumDevices> en = JoyInput[i]->GetDIEnumDevices(DIDEVTYPE_JOYSTICK, DIEDFL_ATTACHEDONLY);
+                Ref<DirectInputEnumDevices> en =
+                    JoyInput[i]->GetDIEnumDevices(DIDEVTYPE_JOYSTICK, DIEDFL_ATTACHEDONLY);
                 JoyEnum[i] = en;
             }
         });

@@ -19,7 +19,7 @@
 namespace vexo {
 
 class DXInput {
-public:
+   public:
     // Creates the root object; raises when the platform cannot make one.
     DXInput();
     // Releases every platform object held; runs no close method.
@@ -54,7 +54,7 @@ public:
     // The number of joysticks attached now. Raises on failure.
     int32_t DIJoyStickCount();
 
-private:
+   private:
     int32_t AxisDirection(int32_t value) const;
 
     Ref<DirectX7> DxRoot;

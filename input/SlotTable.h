@@ -11,7 +11,7 @@ namespace vexo {
 
 template <class T>
 class SlotTable {
-public:
+   public:
     // Far beyond any number of joysticks; a table this big cannot be made.
     static constexpr int64_t kMaxSlots = 65536;
     static constexpr int32_t kErrOutOfMemory = 7;
@@ -38,7 +38,7 @@ public:
         exists_ = true;
     }
 
-private:
+   private:
     std::vector<T> items_;
     bool exists_ = false;
 };

@@ -18,12 +18,12 @@ namespace {
 
 using namespace vexo::status;
 
-constexpr int32_t kDevTypeKeyboard = DIDEVTYPE_KEYBOARD | (4 << 8);           // enhanced 101/102-key
-constexpr int32_t kDevTypeKeyboardJapan = DIDEVTYPE_KEYBOARD | (10 << 8);     // Japanese 106-key
-constexpr int32_t kDevTypeJoystick = DIDEVTYPE_JOYSTICK | (2 << 8);           // traditional joystick
+constexpr int32_t kDevTypeKeyboard = DIDEVTYPE_KEYBOARD | (4 << 8);        // enhanced 101/102-key
+constexpr int32_t kDevTypeKeyboardJapan = DIDEVTYPE_KEYBOARD | (10 << 8);  // Japanese 106-key
+constexpr int32_t kDevTypeJoystick = DIDEVTYPE_JOYSTICK | (2 << 8);        // traditional joystick
 
 class Device : public DirectInputDevice {
-public:
+   public:
     void SetCommonDataFormat(int32_t format) override {
         if (acquired_) Raise(DIERR_ACQUIRED);
         if (format == DIFORMAT_MOUSE || format == DIFORMAT_JOYSTICK2) Raise(DIERR_UNSUPPORTED);
@@ -86,7 +86,7 @@ public:
         return DI_OK;
     }
 
-protected:
+   protected:
     virtual bool IsKeyboard() const = 0;
     virtual int AxisCount() const = 0;
     virtual void OnAcquire() {}
@@ -133,7 +133,7 @@ protected:
 };
 
 class KeyboardDevice final : public Device {
-public:
+   public:
     int32_t Poll() override {
         if (!acquired_) Raise(DIERR_NOTACQUIRED);
         return DI_NOEFFECT;  // the keyboard is not a polled device
@@ -151,13 +151,13 @@ public:
         for (auto& p : state.POV) p = -1;
     }
 
-private:
+   private:
     bool IsKeyboard() const override { return true; }
     int AxisCount() const override { return 0; }
 };
 
 class JoystickDevice final : public Device {
-public:
+   public:
     explicit JoystickDevice(std::shared_ptr<JoystickLink> link) : link_(std::move(link)) {
         RawJoystick raw;
         if (link_->Read(raw)) {
@@ -188,7 +188,7 @@ public:
         state = DIKEYBOARDSTATE{};  // a joystick has no keys
     }
 
-private:
+   private:
     bool IsKeyboard() const override { return false; }
     int AxisCount() const override { return axisCount_; }
 
@@ -220,7 +220,7 @@ private:
 };
 
 class DeviceInstance final : public DirectInputDeviceInstance {
-public:
+   public:
     DeviceInstance(std::string guid, std::string name, int32_t type)
         : guid_(std::move(guid)), name_(std::move(name)), type_(type) {}
     std::string GetGuidInstance() override { return guid_; }
@@ -228,13 +228,13 @@ public:
     std::string GetProductName() override { return name_; }
     int32_t GetDevType() override { return type_; }
 
-private:
+   private:
     std::string guid_, name_;
     int32_t type_;
 };
 
 class EnumDevices final : public DirectInputEnumDevices {
-public:
+   public:
     explicit EnumDevices(std::vector<Ref<DirectInputDeviceInstance>> items) : items_(std::move(items)) {}
     int32_t GetCount() override { return int32_t(items_.size()); }
     Ref<DirectInputDeviceInstance> GetItem(int32_t index) override {
@@ -242,16 +242,17 @@ public:
         return items_[size_t(index) - 1];
     }
 
-private:
+   private:
     std::vector<Ref<DirectInputDeviceInstance>> items_;
 };
 
 class InputRoot final : public DirectInput {
-public:
+   public:
     Ref<DirectInputDevice> CreateDevice(const std::string& guid) override {
         if (guid == GUID_SysKeyboard || strcasecmp(guid.c_str(), GUID_SysKeyboardInstance) == 0)
             return Ref<DirectInputDevice>(new KeyboardDevice);
-        if (auto link = Hub::Get().FindJoystick(guid)) return Ref<DirectInputDevice>(new JoystickDevice(link));
+        if (auto link = Hub::Get().FindJoystick(guid))
+            return Ref<DirectInputDevice>(new JoystickDevice(link));
         Raise(DIERR_DEVICENOTREG);
     }
 

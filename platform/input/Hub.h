@@ -31,7 +31,7 @@ struct RawJoystick {
 // One joystick, virtual or the host's. Devices share it with the hub; once
 // unplugged it stays unplugged (a joystick plugged in again is a new one).
 class JoystickLink {
-public:
+   public:
     virtual ~JoystickLink() = default;
     // Brings the reading up to date (the host's joysticks ask SDL2).
     virtual void Refresh() {}
@@ -45,7 +45,7 @@ public:
 };
 
 class Hub {
-public:
+   public:
     static Hub& Get();
 
     void KeyEvent(uint8_t dik, bool down);
@@ -64,7 +64,7 @@ public:
     void Add(const std::shared_ptr<JoystickLink>& link, uint16_t source);
     void Remove(const JoystickLink* link);
 
-private:
+   private:
     Hub() = default;
     void ScanHost();
 

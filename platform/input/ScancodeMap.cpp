@@ -15,8 +15,9 @@ using Table = std::array<uint8_t, SDL_NUM_SCANCODES>;
 constexpr Table MakeStandard() {
     Table t{};
     // Letters
-    const uint8_t letters[26] = {0x1E, 0x30, 0x2E, 0x20, 0x12, 0x21, 0x22, 0x23, 0x17, 0x24, 0x25, 0x26, 0x32,
-                                 0x31, 0x18, 0x19, 0x10, 0x13, 0x1F, 0x14, 0x16, 0x2F, 0x11, 0x2D, 0x15, 0x2C};
+    const uint8_t letters[26] = {0x1E, 0x30, 0x2E, 0x20, 0x12, 0x21, 0x22, 0x23, 0x17,
+                                 0x24, 0x25, 0x26, 0x32, 0x31, 0x18, 0x19, 0x10, 0x13,
+                                 0x1F, 0x14, 0x16, 0x2F, 0x11, 0x2D, 0x15, 0x2C};
     for (int i = 0; i < 26; ++i) t[SDL_SCANCODE_A + i] = letters[i];
     // Digit row: 1..9 then 0
     for (int i = 0; i < 10; ++i) t[SDL_SCANCODE_1 + i] = uint8_t(0x02 + i);
@@ -139,10 +140,10 @@ constexpr Table MakeJapanese() {
     t[SDL_SCANCODE_APOSTROPHE] = 0x92;    // :
     t[SDL_SCANCODE_BACKSLASH] = 0x1B;     // ]
     t[SDL_SCANCODE_NONUSHASH] = 0x1B;
-    t[SDL_SCANCODE_GRAVE] = 0x94;         // Hankaku/Zenkaku (Kanji)
+    t[SDL_SCANCODE_GRAVE] = 0x94;  // Hankaku/Zenkaku (Kanji)
     t[SDL_SCANCODE_LANG5] = 0x94;
-    t[SDL_SCANCODE_LANG1] = 0x79;         // Kana
-    t[SDL_SCANCODE_LANG2] = 0x7B;         // Eisu
+    t[SDL_SCANCODE_LANG1] = 0x79;  // Kana
+    t[SDL_SCANCODE_LANG2] = 0x7B;  // Eisu
     return t;
 }
 

@@ -22,20 +22,29 @@ bool g_failed = false;
 
 int32_t PovFromHat(Uint8 hat) {
     switch (hat) {
-        case SDL_HAT_UP: return 0;
-        case SDL_HAT_RIGHTUP: return 4500;
-        case SDL_HAT_RIGHT: return 9000;
-        case SDL_HAT_RIGHTDOWN: return 13500;
-        case SDL_HAT_DOWN: return 18000;
-        case SDL_HAT_LEFTDOWN: return 22500;
-        case SDL_HAT_LEFT: return 27000;
-        case SDL_HAT_LEFTUP: return 31500;
-        default: return -1;
+        case SDL_HAT_UP:
+            return 0;
+        case SDL_HAT_RIGHTUP:
+            return 4500;
+        case SDL_HAT_RIGHT:
+            return 9000;
+        case SDL_HAT_RIGHTDOWN:
+            return 13500;
+        case SDL_HAT_DOWN:
+            return 18000;
+        case SDL_HAT_LEFTDOWN:
+            return 22500;
+        case SDL_HAT_LEFT:
+            return 27000;
+        case SDL_HAT_LEFTUP:
+            return 31500;
+        default:
+            return -1;
     }
 }
 
 class SdlLink final : public JoystickLink {
-public:
+   public:
     SdlLink(SDL_Joystick* joy, SDL_JoystickID id) : joy_(joy), id_(id) {
         const char* n = SDL_JoystickName(joy);
         name = n ? n : "Joystick";
@@ -77,7 +86,7 @@ public:
     void Abandon() { joy_ = nullptr; }
     SDL_JoystickID Id() const { return id_; }
 
-private:
+   private:
     bool Usable() { return joy_ && SDL_WasInit(SDL_INIT_JOYSTICK) && SDL_JoystickGetAttached(joy_); }
 
     SDL_Joystick* joy_;

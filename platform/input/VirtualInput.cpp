@@ -12,7 +12,7 @@ namespace vexo::plat::input {
 namespace {
 
 class VirtualLink final : public JoystickLink {
-public:
+   public:
     explicit VirtualLink(const VirtualJoystickSpec& spec) {
         name = spec.name;
         state_.axes = std::clamp(spec.axes, 0, kMaxAxes);
@@ -53,7 +53,7 @@ public:
         return true;
     }
 
-private:
+   private:
     std::mutex mu_;
     bool attached_ = true;
     RawJoystick state_;

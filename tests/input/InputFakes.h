@@ -15,23 +15,27 @@ namespace vexo::test {
 inline constexpr HWND kWindow = 0x1234;
 
 class FakeWindows : public WindowService {
-public:
+   public:
     std::set<HWND> windows{kWindow};
     int32_t GetWindowRect(HWND, RECT& r) override { return r = RECT{0, 0, 640, 480}, 1; }
     int32_t GetClientRect(HWND, RECT& r) override { return r = RECT{0, 0, 640, 480}, 1; }
     int32_t SetWindowPos(HWND, HWND, int32_t, int32_t, int32_t, int32_t, int32_t) override { return 1; }
     HWND GetParent(HWND) override { return 0; }
     int32_t IsWindow(HWND h) override { return windows.count(h) ? 1 : 0; }
-    HWND CreateAppWindow(const std::string&, int32_t, int32_t, int32_t, int32_t, HWND) override { return kWindow; }
+    HWND CreateAppWindow(const std::string&, int32_t, int32_t, int32_t, int32_t, HWND) override {
+        return kWindow;
+    }
     void DestroyAppWindow(HWND) override {}
 };
 
 class FakeGdi : public GdiService {
-public:
+   public:
     int32_t GetObjectA(HGDIOBJ, int32_t, BITMAP&) override { return 0; }
     HDC CreateCompatibleDC(HDC) override { return 0; }
     HGDIOBJ SelectObject(HDC, HGDIOBJ) override { return 0; }
-    int32_t BitBlt(HDC, int32_t, int32_t, int32_t, int32_t, HDC, int32_t, int32_t, int32_t) override { return 0; }
+    int32_t BitBlt(HDC, int32_t, int32_t, int32_t, int32_t, HDC, int32_t, int32_t, int32_t) override {
+        return 0;
+    }
     int32_t DeleteDC(HDC) override { return 0; }
     COLORREF GetPixel(HDC, int32_t, int32_t) override { return CLR_INVALID; }
     COLORREF SetPixel(HDC, int32_t, int32_t, COLORREF) override { return CLR_INVALID; }
@@ -39,7 +43,7 @@ public:
 };
 
 class FakeRuntime : public HostRuntime {
-public:
+   public:
     std::vector<std::string>* log = nullptr;
     std::function<void()> onDoEvents;
     int doEvents = 0;

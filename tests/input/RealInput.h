@@ -12,12 +12,12 @@
 namespace vexo::test {
 
 class RealInputRoot final : public DirectX7 {
-public:
+   public:
     Ref<DirectInput> DirectInputCreate() override { return plat::RegisteredFamilies().input(); }
 };
 
 class RealInputPlatform : public Platform {
-public:
+   public:
     FakeWindows windows;
     FakeGdi gdi;
     FakeRuntime runtime;
@@ -28,7 +28,7 @@ public:
 };
 
 class RealInputTest : public ::testing::Test {
-protected:
+   protected:
     void SetUp() override { plat::input::ResetVirtualInput(); }
     void TearDown() override { plat::input::ResetVirtualInput(); }
 

@@ -43,7 +43,7 @@ struct Recorder {
 };
 
 class RecObject {
-public:
+   public:
     RecObject(Recorder& r, std::string name) : rec_(r), name_(std::move(name)) { ++rec_.live; }
     virtual ~RecObject() {
         --rec_.live;
@@ -51,14 +51,14 @@ public:
     }
     const std::string& Name() const { return name_; }
 
-protected:
+   protected:
     void Call(const std::string& method) { rec_.Call(name_ + "." + method); }
     Recorder& rec_;
     std::string name_;
 };
 
 class RecDevice final : public DirectInputDevice, public RecObject {
-public:
+   public:
     RecDevice(Recorder& r, std::string name, std::string guid)
         : RecObject(r, std::move(name)), guid_(std::move(guid)) {}
     void SetCommonDataFormat(int32_t f) override { Call("SetCommonDataFormat(" + std::to_string(f) + ")"); }
@@ -67,14 +67,14 @@ public:
     }
     void SetProperty(const std::string& name, const DIPROPLONG& p) override {
         std::ostringstream s;
-        s << "SetProperty(" << name << ", long size=" << p.lSize << " header=" << p.lHeaderSize << " obj=" << p.lObj
-          << " how=" << p.lHow << " data=" << p.lData << ")";
+        s << "SetProperty(" << name << ", long size=" << p.lSize << " header=" << p.lHeaderSize
+          << " obj=" << p.lObj << " how=" << p.lHow << " data=" << p.lData << ")";
         Call(s.str());
     }
     void SetProperty(const std::string& name, const DIPROPRANGE& p) override {
         std::ostringstream s;
-        s << "SetProperty(" << name << ", range size=" << p.lSize << " header=" << p.lHeaderSize << " obj=" << p.lObj
-          << " how=" << p.lHow << " min=" << p.lMin << " max=" << p.lMax << ")";
+        s << "SetProperty(" << name << ", range size=" << p.lSize << " header=" << p.lHeaderSize
+          << " obj=" << p.lObj << " how=" << p.lHow << " min=" << p.lMin << " max=" << p.lMax << ")";
         Call(s.str());
     }
     int32_t Acquire() override { return Call("Acquire()"), 0; }
@@ -89,21 +89,21 @@ public:
         s = rec_.joyStates[guid_];
     }
 
-private:
+   private:
     std::string guid_;
 };
 
 class RecInstance final : public DirectInputDeviceInstance, public RecObject {
-public:
+   public:
     RecInstance(Recorder& r, std::string guid) : RecObject(r, r.NewName("item")), guid_(std::move(guid)) {}
     std::string GetGuidInstance() override { return Call("GetGuidInstance()"), guid_; }
 
-private:
+   private:
     std::string guid_;
 };
 
 class RecEnum final : public DirectInputEnumDevices, public RecObject {
-public:
+   public:
     RecEnum(Recorder& r, std::vector<std::string> guids)
         : RecObject(r, r.NewName("enum")), guids_(std::move(guids)) {}
     int32_t GetCount() override { return Call("GetCount()"), int32_t(guids_.size()); }
@@ -113,16 +113,17 @@ public:
         return Ref<DirectInputDeviceInstance>(new RecInstance(rec_, guids_[size_t(i) - 1]));
     }
 
-private:
+   private:
     std::vector<std::string> guids_;
 };
 
 class RecDirectInput final : public DirectInput, public RecObject {
-public:
+   public:
     explicit RecDirectInput(Recorder& r) : RecObject(r, r.NewName("di")) {}
     Ref<DirectInputDevice> CreateDevice(const std::string& guid) override {
         Call("CreateDevice(" + guid + ")");
-        if (guid == GUID_SysKeyboard) return Ref<DirectInputDevice>(new RecDevice(rec_, rec_.NewName("kbd"), guid));
+        if (guid == GUID_SysKeyboard)
+            return Ref<DirectInputDevice>(new RecDevice(rec_, rec_.NewName("kbd"), guid));
         for (auto& g : rec_.joysticks)
             if (g == guid) return Ref<DirectInputDevice>(new RecDevice(rec_, rec_.NewName("joy"), guid));
         Raise(status::DIERR_DEVICENOTREG);
@@ -134,7 +135,7 @@ public:
 };
 
 class RecRoot final : public DirectX7, public RecObject {
-public:
+   public:
     explicit RecRoot(Recorder& r) : RecObject(r, r.NewName("root")) {}
     Ref<DirectInput> DirectInputCreate() override {
         Call("DirectInputCreate()");
@@ -143,7 +144,7 @@ public:
 };
 
 class RecordingPlatform : public Platform {
-public:
+   public:
     Recorder rec;
     FakeWindows windows;
     FakeGdi gdi;

@@ -23,15 +23,15 @@ int32_t ErrorOf(const std::function<void()>& f) {
 }
 
 class DXInputRecording : public ::testing::Test {
-protected:
+   protected:
     RecordingPlatform platform;
     ScopedPlatform scope{platform};
     Recorder& rec = platform.rec;
 };
 
 // The calls one joystick slot makes when everything succeeds.
-std::vector<std::string> SlotCalls(int diNo, int enumNo, int itemNo, int joyNo, int slot, const std::string& guid,
-                                   HWND hwnd) {
+std::vector<std::string> SlotCalls(int diNo, int enumNo, int itemNo, int joyNo, int slot,
+                                   const std::string& guid, HWND hwnd) {
     const std::string di = "di" + std::to_string(diNo), en = "enum" + std::to_string(enumNo),
                       item = "item" + std::to_string(itemNo), joy = "joy" + std::to_string(joyNo);
     return {
@@ -76,18 +76,21 @@ TEST_F(DXInputRecording, CreationMakesOnlyTheRootAndDestructionReleasesEverythin
 TEST_F(DXInputRecording, KeyboardSetupCallsInOrderAndRaisesTheFirstFailureKeepingEarlierSteps) {
     DXInput in;
     in.DIKeyBordSetup(kWindow);
-    EXPECT_EQ(rec.log, (std::vector<std::string>{"CreateDirectX7", "root1.DirectInputCreate()",
-                                                 "di2.CreateDevice(GUID_SysKeyboard)", "kbd3.SetCommonDataFormat(1)",
-                                                 "kbd3.SetCooperativeLevel(4660, 10)", "kbd3.Acquire()"}));
+    EXPECT_EQ(rec.log,
+              (std::vector<std::string>{"CreateDirectX7", "root1.DirectInputCreate()",
+                                        "di2.CreateDevice(GUID_SysKeyboard)", "kbd3.SetCommonDataFormat(1)",
+                                        "kbd3.SetCooperativeLevel(4660, 10)", "kbd3.Acquire()"}));
 
     // A second set-up whose cooperative level fails: the error reaches the
     // caller, the first objects are gone, the new ones stay and are read.
-    rec.fail = [](const std::string& c) { return Contains(c, "SetCooperativeLevel") ? status::DIERR_HANDLE : 0; };
+    rec.fail = [](const std::string& c) {
+        return Contains(c, "SetCooperativeLevel") ? status::DIERR_HANDLE : 0;
+    };
     rec.log.clear();
     EXPECT_EQ(ErrorOf([&] { in.DIKeyBordSetup(999); }), status::DIERR_HANDLE);
-    EXPECT_EQ(rec.log, (std::vector<std::string>{"root1.DirectInputCreate()", "~di2",
-                                                 "di4.CreateDevice(GUID_SysKeyboard)", "~kbd3",
-                                                 "kbd5.SetCommonDataFormat(1)", "kbd5.SetCooperativeLevel(999, 10)"}));
+    EXPECT_EQ(rec.log, (std::vector<std::string>{
+                           "root1.DirectInputCreate()", "~di2", "di4.CreateDevice(GUID_SysKeyboard)", "~kbd3",
+                           "kbd5.SetCommonDataFormat(1)", "kbd5.SetCooperativeLevel(999, 10)"}));
     rec.fail = nullptr;
     rec.log.clear();
     rec.keys.key[57] = 0x80;
@@ -119,7 +122,9 @@ TEST_F(DXInputRecording, StepSevenReportsOnlyTheFourNumbersAndTheCurrentErrorCar
     // A failing Y dead zone at slot 0.
     for (int32_t st : {int32_t(5), int32_t(445), status::hr(0x80070015), status::hr(0x80070002)}) {
         DXInput in;
-        rec.fail = [st](const std::string& c) { return Contains(c, "DEADZONE") && Contains(c, "obj=4") ? st : 0; };
+        rec.fail = [st](const std::string& c) {
+            return Contains(c, "DEADZONE") && Contains(c, "obj=4") ? st : 0;
+        };
         EXPECT_EQ(in.DIJoyStickSetup(1, kWindow), st);
     }
     for (int32_t st : {status::DIERR_INVALIDPARAM, int32_t(6), status::DIERR_NOTACQUIRED, int32_t(91)}) {
@@ -147,7 +152,8 @@ TEST_F(DXInputRecording, StepSevenReportsOnlyTheFourNumbersAndTheCurrentErrorCar
         rec.counter = 0;
         DXInput in;
         rec.fail = [](const std::string& c) {
-            if (c == "joy5.SetProperty(DIPROP_RANGE, range size=24 header=0 obj=0 how=0 min=0 max=65535)") return 445;
+            if (c == "joy5.SetProperty(DIPROP_RANGE, range size=24 header=0 obj=0 how=0 min=0 max=65535)")
+                return 445;
             if (StartsWith(c, "joy9.SetCooperativeLevel")) return int(status::DIERR_INVALIDPARAM);
             return 0;
         };
@@ -163,7 +169,8 @@ TEST_F(DXInputRecording, MissingJoystickLeavesItsSlotEmptyAndUnreported) {
     EXPECT_EQ(in.DIJoyStickSetup(2, kWindow), 0);
     // Slot 1: the item is missing, so no device; the later steps fail on the
     // empty slot (91) and are skipped, messages are still processed twice.
-    auto slot1 = rec.Filtered([](const std::string& e) { return StartsWith(e, "di6") || StartsWith(e, "enum7"); });
+    auto slot1 =
+        rec.Filtered([](const std::string& e) { return StartsWith(e, "di6") || StartsWith(e, "enum7"); });
     EXPECT_EQ(slot1, (std::vector<std::string>{"di6.GetDIEnumDevices(4, 1)", "enum7.GetItem(2)"}));
     EXPECT_EQ(platform.runtime.doEvents, 4);
     EXPECT_EQ(in.DIGetX(0), 1);
@@ -190,8 +197,8 @@ TEST_F(DXInputRecording, UpdateStopsAtTheFirstFailureKeepingWhatWasRead) {
     rec.fail = [](const std::string& c) { return c == "joy7.Poll()" ? status::DIERR_INPUTLOST : 0; };
     rec.log.clear();
     EXPECT_EQ(in.DIUpdate(), status::DIERR_INPUTLOST);
-    EXPECT_EQ(rec.log, (std::vector<std::string>{"kbd3.GetDeviceStateKeyboard()", "joy7.GetDeviceStateJoystick()",
-                                                 "joy7.Poll()"}));
+    EXPECT_EQ(rec.log, (std::vector<std::string>{"kbd3.GetDeviceStateKeyboard()",
+                                                 "joy7.GetDeviceStateJoystick()", "joy7.Poll()"}));
     EXPECT_EQ(in.DIGetKeyState(1), 1);
     EXPECT_EQ(in.DIGetX(0), -1);  // read before the failing poll
     EXPECT_EQ(in.DIGetX(1), 1);   // never reached: keeps the set-up's snapshot
@@ -227,7 +234,9 @@ TEST_F(DXInputRecording, JoystickCountUsesTwoObjectsItReleasesAndRaisesFailures)
     EXPECT_EQ(in.DIJoyStickCount(), 3);
     EXPECT_EQ(rec.log, (std::vector<std::string>{"root1.DirectInputCreate()", "di2.GetDIEnumDevices(4, 1)",
                                                  "enum3.GetCount()", "~enum3", "~di2"}));
-    rec.fail = [](const std::string& c) { return Contains(c, "GetDIEnumDevices") ? status::DIERR_NOTINITIALIZED : 0; };
+    rec.fail = [](const std::string& c) {
+        return Contains(c, "GetDIEnumDevices") ? status::DIERR_NOTINITIALIZED : 0;
+    };
     EXPECT_EQ(ErrorOf([&] { in.DIJoyStickCount(); }), status::DIERR_NOTINITIALIZED);
     EXPECT_EQ(rec.live, 1);
 }

@@ -71,7 +71,8 @@ TEST_F(DXInputVirtual, DirectionThresholdsOnBothAxes) {
             SetVirtualAxis(id, 1 - axis, 0.0);
             in.DIUpdate();
             ASSERT_EQ(in.DIUpdate(), 0);
-            EXPECT_EQ(axis == 0 ? in.DIGetX(0) : in.DIGetY(0), expected) << "axis " << axis << " at " << logical;
+            EXPECT_EQ(axis == 0 ? in.DIGetX(0) : in.DIGetY(0), expected)
+                << "axis " << axis << " at " << logical;
             EXPECT_EQ(axis == 0 ? in.DIGetY(0) : in.DIGetX(0), 0);
         }
     }
@@ -104,8 +105,8 @@ TEST_F(DXInputVirtual, JoystickUnpluggedDuringPlayFailsItsReads) {
     DetachVirtualJoystick(id);
     PressKey(1);
     EXPECT_EQ(in.DIUpdate(), status::DIERR_INPUTLOST);
-    EXPECT_EQ(in.DIGetKeyState(1), 1);  // the keyboard is read first
-    EXPECT_EQ(in.DIGetX(0), -1);        // the slot keeps its last snapshot
+    EXPECT_EQ(in.DIGetKeyState(1), 1);                    // the keyboard is read first
+    EXPECT_EQ(in.DIGetX(0), -1);                          // the slot keeps its last snapshot
     EXPECT_EQ(in.DIUpdate(), status::DIERR_NOTACQUIRED);  // lost devices are not acquired again
     EXPECT_EQ(in.DIJoyStickCount(), 0);
 

@@ -60,7 +60,8 @@ TEST_F(PlatformInput, KeyboardDeviceStatuses) {
     EXPECT_EQ(ErrorOf([&] { kbd->GetDeviceStateKeyboard(ks); }), status::DIERR_NOTACQUIRED);
 
     EXPECT_EQ(ErrorOf([&] { kbd->SetCooperativeLevel(777, 10); }), status::DIERR_HANDLE);
-    EXPECT_EQ(ErrorOf([&] { kbd->SetCooperativeLevel(kWindow, DISCL_NONEXCLUSIVE); }), status::DIERR_INVALIDPARAM);
+    EXPECT_EQ(ErrorOf([&] { kbd->SetCooperativeLevel(kWindow, DISCL_NONEXCLUSIVE); }),
+              status::DIERR_INVALIDPARAM);
     EXPECT_EQ(ErrorOf([&] { kbd->SetCooperativeLevel(kWindow, 2 | 4 | 8); }), status::DIERR_INVALIDPARAM);
     EXPECT_EQ(ErrorOf([&] { kbd->SetCooperativeLevel(0, DISCL_NONEXCLUSIVE | DISCL_FOREGROUND); }),
               status::DIERR_HANDLE);
@@ -147,9 +148,19 @@ TEST_F(PlatformInput, DeadZoneAndSaturationPerAxis) {
     dev->SetProperty(DIPROP_SATURATION, Long(DIPH_BYOFFSET, DIJOFS_Y, 9000));
     dev->SetProperty(DIPROP_RANGE, Range(DIPH_BYOFFSET, DIJOFS_Z, -1000, 1000));
     const std::pair<double, int32_t> cases[] = {
-        {0.0, 32767},  {0.05, 32767}, {0.1, 32767}, {-0.1, 32767}, {-0.05, 32767},
-        {0.5, 32767 + 16384}, {-0.7, 32767 - 24575}, {0.9, 65535}, {0.95, 65535}, {-0.9, 0}, {-1.0, 0},
-        {0.1 + 0.8 / 32768, 32768}, {-(0.1 + 0.8 / 32767), 32766},
+        {0.0, 32767},
+        {0.05, 32767},
+        {0.1, 32767},
+        {-0.1, 32767},
+        {-0.05, 32767},
+        {0.5, 32767 + 16384},
+        {-0.7, 32767 - 24575},
+        {0.9, 65535},
+        {0.95, 65535},
+        {-0.9, 0},
+        {-1.0, 0},
+        {0.1 + 0.8 / 32768, 32768},
+        {-(0.1 + 0.8 / 32767), 32766},
     };
     for (auto [pos, expected] : cases) {
         SetVirtualAxis(id, 0, pos);
@@ -200,7 +211,8 @@ TEST_F(PlatformInput, PropertyRecordsAreChecked) {
               status::DIERR_INVALIDPARAM);
     EXPECT_EQ(ErrorOf([&] { dev->SetProperty(DIPROP_RANGE, Range(DIPH_DEVICE, 0, 5, 5)); }),
               status::DIERR_INVALIDPARAM);
-    EXPECT_EQ(ErrorOf([&] { dev->SetProperty(DIPROP_RANGE, Long(DIPH_DEVICE, 0, 5)); }), status::DIERR_INVALIDPARAM);
+    EXPECT_EQ(ErrorOf([&] { dev->SetProperty(DIPROP_RANGE, Long(DIPH_DEVICE, 0, 5)); }),
+              status::DIERR_INVALIDPARAM);
     EXPECT_EQ(ErrorOf([&] { dev->SetProperty("DIPROP_BUFFERSIZE", Long(DIPH_DEVICE, 0, 5)); }),
               status::DIERR_UNSUPPORTED);
     DIPROPLONG wrongSize = Long(DIPH_BYOFFSET, 0, 1000);
@@ -287,8 +299,10 @@ TEST_F(PlatformInput, ScancodesMapToDirectInputKeyCodes) {
 
     // Every key of a 105-key keyboard has its own code.
     std::vector<int> keys;
-    for (int sc = SDL_SCANCODE_A; sc <= SDL_SCANCODE_UP; ++sc) keys.push_back(sc);  // letters .. arrows, 79 keys
-    for (int sc = SDL_SCANCODE_NUMLOCKCLEAR; sc <= SDL_SCANCODE_KP_PERIOD; ++sc) keys.push_back(sc);  // keypad, 17
+    for (int sc = SDL_SCANCODE_A; sc <= SDL_SCANCODE_UP; ++sc)
+        keys.push_back(sc);  // letters .. arrows, 79 keys
+    for (int sc = SDL_SCANCODE_NUMLOCKCLEAR; sc <= SDL_SCANCODE_KP_PERIOD; ++sc)
+        keys.push_back(sc);                                                               // keypad, 17
     for (int sc = SDL_SCANCODE_LCTRL; sc <= SDL_SCANCODE_RGUI; ++sc) keys.push_back(sc);  // modifiers, 8
     keys.push_back(SDL_SCANCODE_NONUSBACKSLASH);
     keys.push_back(SDL_SCANCODE_APPLICATION);
