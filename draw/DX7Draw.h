@@ -146,6 +146,44 @@ public:
                                       ByRef<int32_t> nWidth, ByRef<int32_t> nHeight, int32_t xDest, int32_t yDest,
                                       VBBool bTransparent = VB_TRUE);
 
+    // --- Text, frame timing and cursor (Text.cpp, Timing.cpp) ---------------
+    // Draws TextString on a device context the caller holds, in the font
+    // selected into it, with a transparent background, inside the 1024 x 768
+    // rectangle from (x, y). TextOutByte counts bytes of the ANSI text (-1:
+    // all). TextString receives the text converted to the ANSI code page and
+    // back (characters the code page cannot hold come back replaced).
+    virtual void DDTextOut(HDC FormHdc, ByRef<std::string> TextString, int32_t x, int32_t y,
+                           int32_t TextColorRGB = 0, int32_t TextOutByte = -1);
+    // Frames per second with one decimal, measured every 30 calls; 0 on the
+    // other calls.
+    virtual float FPSCheck();
+    // Busy-waits StopTime_msc milliseconds; a nonzero SkipKeycode that is
+    // down ends the wait early; DoEventsFlag nonzero processes messages.
+    virtual void TimeStopper(int32_t StopTime_msc, VBBool DoEventsFlag = VB_FALSE, uint8_t SkipKeycode = 0);
+    // Nonzero hides the cursor, zero shows it (nesting as the platform counts).
+    virtual void MouseCursorHide(VBBool bFlags);
+
+    // --- Screen fades (Fades.cpp) ------------------------------------------
+    // Step the palette of the primary surface one level a step, to black or
+    // white (Out) and back (In); each returns the last error number, or 0.
+    virtual int32_t FeedDarkOut(int32_t StopTime = 0, VBBool WaitForVerticalBlankFlag = VB_TRUE);
+    virtual int32_t FeedFlashOut(int32_t StopTime = 0, VBBool WaitForVerticalBlankFlag = VB_TRUE);
+    // FeedOutValue is clamped to 0..255 and written back; FeedOutValue + 1 steps.
+    virtual int32_t FeedDarkOutEx(int32_t StopTime = 0, ByRef<int32_t> FeedOutValue = 128,
+                                  VBBool WaitForVerticalBlankFlag = VB_TRUE);
+    virtual int32_t FeedFlashOutEx(int32_t StopTime = 0, ByRef<int32_t> FeedOutValue = 128,
+                                   VBBool WaitForVerticalBlankFlag = VB_TRUE);
+    virtual int32_t FeedDarkIn(int32_t StopTime = 0, VBBool WaitForVerticalBlankFlag = VB_TRUE);
+    virtual int32_t FeedFlashIn(int32_t StopTime = 0, VBBool WaitForVerticalBlankFlag = VB_TRUE);
+
+    // --- Mirror and rotate blit (FxBlit.cpp) --------------------------------
+    // Copies the source rectangle into the destination rectangle, scaled,
+    // with the effect dwFlag selects; value-0 source pixels are not drawn.
+    // Returns the platform's status, or 0 when the call raised.
+    virtual int32_t DDBitBltFX(Ref<DirectDrawSurface7>& ddsSrc, Ref<DirectDrawSurface7>& ddsDest, int32_t xSrc,
+                               int32_t ySrc, int32_t nSrcWidth, int32_t nSrcHeight, int32_t nDestWidth,
+                               int32_t nDestHeight, int32_t xDest, int32_t yDest, const FX_Type& dwFlag);
+
     // --- Fields ---------------------------------------------------------------
     Ref<DirectX7> DxRoot;
     Ref<DirectDraw7> DisplayDevice;  // empty: the display is closed
