@@ -27,7 +27,7 @@ constexpr uint32_t kMagenta = 0xFF00FF;  // XRGB
 // Sprite k, row y: the opaque run of a rounded blob (about 30 % key pixels).
 void OpaqueRun(int k, int y, int& from, int& to) {
     const double d = std::abs(y - 15.5);
-    const int inset = d > 9 ? static_cast<int>((d - 9) * 1.6) + 1 : 1 + (k & 1);
+    const int inset = d > 8 ? static_cast<int>((d - 8) * 1.6) + 1 : 2 + (k & 1);
     from = inset;
     to = kSprite - inset;
 }
@@ -152,18 +152,30 @@ void Frame_SDL(benchmark::State& st) {
 BENCHMARK(Frame_DX7Draw)->Unit(benchmark::kMicrosecond);
 BENCHMARK(Frame_SDL)->Unit(benchmark::kMicrosecond);
 
+// The fastest CPU time per benchmark over repetitions (the median when only
+// aggregates are reported): the machine is shared, so wall time is noisy.
 class Collector : public benchmark::ConsoleReporter {
 public:
-    std::map<std::string, double> fastest;
+    std::map<std::string, double> fastest, median;
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& r : runs) {
-            if (r.error_occurred || r.run_type != Run::RT_Iteration) continue;
+            if (r.error_occurred) continue;
             const std::string name = r.run_name.function_name;
-            const double t = r.GetAdjustedRealTime();
-            auto it = fastest.find(name);
-            if (it == fastest.end() || t < it->second) fastest[name] = t;
+            const double t = r.GetAdjustedCPUTime();
+            if (r.run_type == Run::RT_Iteration) {
+                auto it = fastest.find(name);
+                if (it == fastest.end() || t < it->second) fastest[name] = t;
+            } else if (r.aggregate_name == "median") {
+                median[name] = t;
+            }
         }
         ConsoleReporter::ReportRuns(runs);
+    }
+    const double* Time(const std::string& name) const {
+        auto it = fastest.find(name);
+        if (it != fastest.end()) return &it->second;
+        it = median.find(name);
+        return it != median.end() ? &it->second : nullptr;
     }
 };
 
@@ -183,10 +195,10 @@ int main(int argc, char** argv) {
                 100 * w.keyShare, w.SamePixels() ? "identical to SDL2's" : "DIFFER FROM SDL2's");
     Collector rep;
     benchmark::RunSpecifiedBenchmarks(&rep);
-    auto ours = rep.fastest.find("Frame_DX7Draw");
-    auto peer = rep.fastest.find("Frame_SDL");
-    if (ours != rep.fastest.end() && peer != rep.fastest.end()) {
-        const double x = peer->second / ours->second;
+    const double* ours = rep.Time("Frame_DX7Draw");
+    const double* peer = rep.Time("Frame_SDL");
+    if (ours && peer) {
+        const double x = *peer / *ours;
         std::printf("\nframe rate ratio (DX7Draw / SDL2): %.2fx  (target >= 1.50x: %s)\n", x,
                     x >= 1.5 ? "met" : "NOT MET");
     }
