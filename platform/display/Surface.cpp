@@ -184,6 +184,8 @@ void SoftSurface::SetPalette(const Ref<DirectDrawPalette>& palette) {
     } else {
         auto* p = dynamic_cast<SoftPalette*>(palette.get());
         if (!p) Raise(status::E_INVALIDARG);
+        // An 8-bit surface needs all 256 entries.
+        if (p->Count() != 256) Raise(status::DDERR_INVALIDPIXELFORMAT);
         palette_ = Ref<SoftPalette>(p);
     }
     if (store_ == Screen().ScreenStore()) Screen().PaletteChanged();

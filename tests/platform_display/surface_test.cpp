@@ -214,6 +214,35 @@ TEST_F(SurfaceTest, PalettesForceBlackAndWhiteUnlessAllow256) {
     EXPECT_EQ(ErrorOf([&] { s8->GetPalette(); }), DDERR_NOPALETTEATTACHED);
     s8->SetPalette(full);
     EXPECT_EQ(s8->GetPalette(), full);
+    auto small = dd->CreatePalette(DDPCAPS_4BIT, in);
+    EXPECT_EQ(ErrorOf([&] { small->GetEntries(15, 2, out); }), E_INVALIDARG);
+    EXPECT_EQ(ErrorOf([&] { s8->SetPalette(small); }), DDERR_INVALIDPIXELFORMAT);
+    EXPECT_EQ(ErrorOf([&] { dd->CreatePalette(DDPCAPS_8BIT | DDPCAPS_4BIT, in); }), E_INVALIDARG);
+    EXPECT_EQ(ErrorOf([&] { dd->CreatePalette(DDPCAPS_8BIT, std::span(in).first(100)); }), E_INVALIDARG);
+}
+
+TEST_F(SurfaceTest, ColourTablesOfBitmapFiles) {
+    const std::vector<uint8_t> table = {3, 2, 1, 0, 30, 20, 10, 0};  // B, G, R, 0
+    const std::string eight = TempPath("table8.bmp"), four = TempPath("table4.bmp"), deep = TempPath("deep.bmp");
+    auto file8 = BmpFile(2, 1, 8, 0, table, {0, 1, 0, 0});
+    file8[46] = 2;  // two colours used
+    WriteFile(eight, file8);
+    WriteFile(four, BmpFile(2, 1, 4, 0, std::vector<uint8_t>(64, 9), {0x01, 0, 0, 0}));
+    WriteFile(deep, BmpFile(1, 1, 24, 0, {}, {1, 2, 3, 0}));
+    std::vector<PALETTEENTRY> e(256, PALETTEENTRY{7, 7, 7, 7});
+    dd->LoadPaletteFromBitmap(eight, e);
+    EXPECT_EQ(e[0], (PALETTEENTRY{1, 2, 3, 0}));
+    EXPECT_EQ(e[1], (PALETTEENTRY{10, 20, 30, 0}));
+    EXPECT_EQ(e[2], (PALETTEENTRY{0, 0, 0, 0}));
+    dd->LoadPaletteFromBitmap(four, e);
+    EXPECT_EQ(e[15], (PALETTEENTRY{9, 9, 9, 0}));
+    EXPECT_EQ(e[16], (PALETTEENTRY{0, 0, 0, 0}));
+    EXPECT_EQ(ErrorOf([&] { dd->LoadPaletteFromBitmap(deep, e); }), E_FAIL);
+    EXPECT_EQ(ErrorOf([&] { dd->LoadPaletteFromBitmap(TempPath("none.bmp"), e); }), status::hr(0x80070002));
+    auto cut = file8;
+    cut.resize(60);  // the colour table cut short
+    WriteFile(eight, cut);
+    EXPECT_EQ(ErrorOf([&] { dd->LoadPaletteFromBitmap(eight, e); }), E_FAIL);
 }
 
 TEST_F(SurfaceTest, EightBitScreenShowsThePaletteInForce) {
