@@ -95,6 +95,7 @@ public:
     double perfTime = 0;  // the performance's clock, music time
     bool tailing = false;
     int32_t graceLeft = 0;
+    int32_t tailLeft = 0;
     uint64_t synthFrames = 0;
 
 private:

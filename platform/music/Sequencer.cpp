@@ -13,6 +13,8 @@ namespace {
 // Rendered after the last voice ends, so the reverb dies away instead of
 // being cut.
 constexpr double kGraceSeconds = 0.25;
+// The longest release let sound after the end of the music.
+constexpr double kMaxTailSeconds = 10.0;
 }  // namespace
 
 Core::~Core() { FreeSynth(); }
@@ -147,6 +149,12 @@ void Core::Advance(PlayState& st) {
     for (;;) {
         while (st.next < ev.size() && ev[st.next].time <= st.pos) Send(st, ev[st.next++]);
         if (st.next < ev.size() || st.pos < st.song->length) return;
+        // Notes the file never ended must not sound on into the next pass
+        // or past the end.
+        if (st.sounding.any())
+            for (size_t k = 0; k < st.sounding.size(); ++k)
+                if (st.sounding.test(k)) fluid_synth_noteoff(synth, int(k / 128), int(k % 128));
+        st.sounding.reset();
         if (st.repeatsLeft > 0 && st.song->length > 0) {
             --st.repeatsLeft;
             st.pos -= st.song->length;
@@ -154,6 +162,13 @@ void Core::Advance(PlayState& st) {
             st.tempo = kDefaultTempo;
             continue;
         }
+        // A pedal left down would hold the last notes for ever.
+        uint16_t others = ChannelsOfOthers(&st);
+        for (int ch = 0; ch < 16; ++ch)
+            if ((st.song->channelsUsed & (1u << ch)) && !(others & (1u << ch))) {
+                fluid_synth_cc(synth, ch, 64, 0);
+                fluid_synth_cc(synth, ch, 66, 0);
+            }
         st.active = false;
         st.seek = st.song->length;
         return;
@@ -200,11 +215,18 @@ void Core::Render(float* out, int32_t frames, int32_t sampleRate) {
             if (playing.empty()) {
                 tailing = true;
                 graceLeft = int32_t(kGraceSeconds * rate);
+                tailLeft = int32_t(kMaxTailSeconds * rate);
             }
         }
         int32_t n = frames - done;
         if (playing.empty()) {
             if (!tailing) break;
+            if (tailLeft <= 0) {
+                // A voice that will not die away (an endless sample loop).
+                for (int ch = 0; ch < 16; ++ch) fluid_synth_all_sounds_off(synth, ch);
+                tailing = false;
+                break;
+            }
             if (fluid_synth_get_active_voice_count(synth) == 0) {
                 if (graceLeft <= 0) {
                     tailing = false;
@@ -215,6 +237,7 @@ void Core::Render(float* out, int32_t frames, int32_t sampleRate) {
             } else {
                 n = std::min(n, 256);
             }
+            tailLeft -= n;
         } else {
             for (auto& st : playing) {
                 const auto& ev = st->song->events;

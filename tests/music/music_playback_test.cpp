@@ -233,6 +233,30 @@ TEST_F(MusicPlayback, PercussionChannelPlaysDrums) {
     EXPECT_NEAR(Rms(a, 0, 0.3), Rms(c, 0, 0.3), 0.1 * Rms(a, 0, 0.3));
 }
 
+TEST_F(MusicPlayback, NotesTheFileNeverEndsStopWithThePiece) {
+    // Organ notes with no note-off and the pedal down: they end with the
+    // piece and at each repeat instead of sounding for ever.
+    MidiWriter w(kDiv);
+    int t = w.AddTrack();
+    w.Program(t, 0, 0, 19);
+    w.Control(t, 0, 0, 64, 127);
+    w.NoteOn(t, 0, 0, 60, 100);
+    w.NoteOn(t, kDiv, 0, 67, 100);
+    w.EndAt(t, 2 * kDiv);
+    DXMusic m;
+    ASSERT_EQ(0, m.DMSetup());
+    ASSERT_EQ(0, m.DMCreateSegment(0, Save(w, "hang.mid"), 1));
+    ASSERT_EQ(0, m.DMPlay(0));
+    Ref<DirectMusicPerformance> p = m.Performances[0];
+    std::vector<float> r = Render(p, 6.0);
+    EXPECT_GT(Rms(r, 0.1, 0.9), 0.005);
+    EXPECT_GT(Rms(r, 1.1, 1.9), 0.005);  // the repeat
+    EXPECT_LT(Rms(r, 3.5, 6.0), 0.0005);
+    uint64_t frames = plat::music::SynthFramesOf(p);
+    Render(p, 1.0);
+    EXPECT_EQ(frames, plat::music::SynthFramesOf(p));
+}
+
 TEST_F(MusicPlayback, SlotsSoundTogetherWithTheirOwnVolume) {
     std::string f = Save(Beats(8, 120, 19, 64), "organ.mid");
     DXMusic m;
