@@ -31,7 +31,8 @@ public:
     static AudioOutput& Get();
     virtual ~AudioOutput() = default;
     // Thread-safe. A source added while the output renders joins at the
-    // next block.
+    // next block. Both calls wait for a block being rendered to finish, so
+    // never make them while holding a lock that your Render takes.
     virtual void AddSource(AudioSource* src) = 0;
     // Returns once the audio thread no longer uses `src`.
     virtual void RemoveSource(AudioSource* src) = 0;

@@ -198,9 +198,13 @@ std::shared_ptr<const SoundData> LoadSoundFile(const std::string& file, const WA
         Raise(status::DSERR_BADFORMAT);
     sf_command(sf.f, SFC_SET_NORM_FLOAT, nullptr, SF_TRUE);
 
+    // Streams of unknown length report the largest count; MPEG counts are
+    // estimates. Neither is held against the data read.
+    const bool knownLength = info.frames != SF_COUNT_MAX && (info.format & SF_FORMAT_TYPEMASK) != SF_FORMAT_MPEG;
+    const int64_t claimed = knownLength ? info.frames : 0;
     Converter conv(info.channels, info.samplerate, format);
-    conv.CheckFits(info.frames);
-    conv.Reserve(info.frames);
+    conv.CheckFits(claimed);
+    conv.Reserve(claimed);
     constexpr int64_t kChunk = 4096;
     std::vector<float> chunk(static_cast<size_t>(kChunk * info.channels));
     int64_t read = 0;
@@ -212,7 +216,7 @@ std::shared_ptr<const SoundData> LoadSoundFile(const std::string& file, const WA
         conv.Feed(chunk.data(), n);
     }
     // A decoder that stops early or reports an error means damaged data.
-    if (sf_error(sf.f) != SF_ERR_NO_ERROR || read < info.frames) Raise(status::DSERR_BADFORMAT);
+    if (sf_error(sf.f) != SF_ERR_NO_ERROR || read < claimed) Raise(status::DSERR_BADFORMAT);
     return conv.Finish();
 }
 

@@ -216,6 +216,23 @@ TEST_F(Mixer, MissingTruncatedAndHostileFilesFailCleanly) {
     // A rate of 1 Hz would turn a few bytes into a huge buffer.
     WriteBytes(dir.File("slow.wav"), WavBytes(std::vector<uint8_t>(64, 1), 1, 16, 1));
     EXPECT_NE(LoadStatus(dir.File("slow.wav")), 0);
+    // A compressed file cut short.
+    {
+        SF_INFO info{};
+        info.samplerate = 44100;
+        info.channels = 1;
+        info.format = SF_FORMAT_FLAC | SF_FORMAT_PCM_16;
+        std::string flac = dir.File("cut.flac");
+        SNDFILE* f = sf_open(flac.c_str(), SFM_WRITE, &info);
+        ASSERT_NE(f, nullptr);
+        std::vector<short> noise(44100);
+        std::mt19937 rng(1);
+        for (auto& x : noise) x = static_cast<short>(rng() % 20000);
+        sf_writef_short(f, noise.data(), 44100);
+        sf_close(f);
+        std::filesystem::resize_file(flac, std::filesystem::file_size(flac) / 2);
+        EXPECT_NE(LoadStatus(flac, Pcm(44100, 16, 1)), 0);
+    }
     // No samples at all.
     WriteBytes(dir.File("empty.wav"), WavBytes({}, 48000, 16, 1));
     EXPECT_EQ(LoadStatus(dir.File("empty.wav")), status::DSERR_BADFORMAT);
