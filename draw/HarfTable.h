@@ -5,8 +5,8 @@
 // channel (a + b) / 2 rounded half to even) by a search over the screen
 // palette: the first index whose distance (sum of absolute channel
 // differences) is 4 or less, else the lowest index of the smallest distance.
-// The wide path computes all 256 distances of a mix at once and gives the
-// same bytes as the plain one.
+// The wide paths (AVX2, AVX-512) compute all 256 distances of a mix at once
+// and give the same bytes as the plain one.
 #pragma once
 
 #include <array>
@@ -19,13 +19,15 @@ namespace vexo::harf {
 using Palette = std::array<PALETTEENTRY, 256>;
 using Table = std::array<std::array<uint8_t, 256>, 256>;
 
-enum class Path { Auto, Plain, Wide };
+enum class Path { Auto, Plain, Avx2, Avx512 };
 
-// True when the processor runs the wide path.
-bool WideAvailable();
+// True when the processor runs `path` (Auto and Plain always).
+bool Available(Path path);
+// The path Auto takes: the widest available.
+Path Widest();
 
-// Rewrites every entry of `out`. Path::Wide falls back to the plain path
-// where the processor lacks it.
+// Rewrites every entry of `out`. A path the processor lacks falls back to
+// the plain one.
 void BuildTable(const Palette& screen, const Palette& source, Table& out, Path path = Path::Auto);
 
 // The mix of one channel: (a + b) / 2 rounded half to even.
