@@ -21,6 +21,9 @@ using simd::kFrac;
 
 std::atomic<bool> g_wide{[] {
 #if defined(__x86_64__) || defined(__i386__)
+    // This runs during the library's static initialisation, possibly before
+    // the processor model has been read.
+    __builtin_cpu_init();
     return __builtin_cpu_supports("avx2") != 0;
 #else
     return false;
