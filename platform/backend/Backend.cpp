@@ -1,5 +1,6 @@
 // The backend table and the choice made at start-up.
 #include "platform/backend/Backend.h"
+#include "platform/backend/Sdl.h"
 
 #include <chrono>
 #include <cstdio>
@@ -18,10 +19,10 @@ bool DisplayPresent() {
 }
 bool Always() { return true; }
 
-// In order of preference. The SDL2 backend's create entry is filled when that
-// backend is built; an entry without one is passed over.
+// In order of preference. An entry without a create function, or whose
+// create gives nothing (SDL's video cannot start), is passed over.
 const BackendBootstrap kBootstrap[] = {
-    {"sdl", "SDL2 windows on a desktop", DisplayPresent, nullptr},
+    {"sdl", "SDL2 windows on a desktop", DisplayPresent, CreateSdlBackend},
     {"headless", "virtual screen in memory, frames saved on request", Always, CreateHeadlessBackend},
 };
 
@@ -30,13 +31,15 @@ std::unique_ptr<Backend> Choose(BackendEvents& events) {
     if (forced && *forced) {
         for (const BackendBootstrap& b : kBootstrap) {
             if (std::strcmp(b.name, forced) == 0) {
-                if (b.create) return b.create(events);
-                std::fprintf(stderr, "vexo: backend '%s' is not built; using the next available\n", forced);
+                if (b.create)
+                    if (auto made = b.create(events)) return made;
+                std::fprintf(stderr, "vexo: backend '%s' cannot run here; using the next available\n", forced);
             }
         }
     }
     for (const BackendBootstrap& b : kBootstrap) {
-        if (b.create && b.available()) return b.create(events);
+        if (b.create && b.available())
+            if (auto made = b.create(events)) return made;
     }
     return CreateHeadlessBackend(events);
 }

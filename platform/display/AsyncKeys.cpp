@@ -4,6 +4,7 @@
 // application processes no messages (a busy wait asking for a skip key).
 #include "platform/display/AsyncKeys.h"
 
+#include <array>
 #include <initializer_list>
 
 #include "platform/display/Screen.h"
@@ -65,14 +66,22 @@ KeyCodes CodesOf(int32_t vk) {
     }
 }
 
+std::array<bool, 256> g_pressed{};
+
 }  // namespace
+
+void NoteKeyPressed(uint8_t dik) {
+    if (dik) g_pressed[dik] = true;
+}
 
 int16_t AsyncKeyState(int32_t vk) {
     const KeyCodes k = CodesOf(vk);
     if (!k.a) return 0;
     Screen().Backend().PumpEvents();
     const bool down = input::IsKeyDown(k.a) || (k.b && input::IsKeyDown(k.b));
-    return down ? int16_t(0x8000) : int16_t(0);
+    const bool pressed = g_pressed[k.a] || g_pressed[k.b];
+    g_pressed[k.a] = g_pressed[k.b] = false;
+    return int16_t((down ? 0x8000 : 0) | (pressed ? 1 : 0));
 }
 
 }  // namespace vexo::plat

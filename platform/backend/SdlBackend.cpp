@@ -1,0 +1,389 @@
+// The SDL2 backend: each top-level application window is a real SDL window
+// whose client area shows that part of the screen; in exclusive full-screen
+// mode the owner's window covers the desktop and shows the whole screen,
+// scaled. SDL's events become user moves and resizes, close requests and
+// keyboard input. Presents never wait: the wait for the next refresh is
+// WaitForVerticalBlank's alone, so a frame that waits once runs at the
+// refresh rate.
+#include <SDL.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <deque>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/backend/Sdl.h"
+#include "platform/display/AsyncKeys.h"
+#include "platform/input/Input.h"
+
+namespace vexo::plat {
+
+namespace {
+
+RECT Intersect(const RECT& a, const RECT& b) {
+    RECT r{std::max(a.Left, b.Left), std::max(a.Top, b.Top), std::min(a.Right, b.Right), std::min(a.Bottom, b.Bottom)};
+    if (r.Right < r.Left) r.Right = r.Left;
+    if (r.Bottom < r.Top) r.Bottom = r.Top;
+    return r;
+}
+bool Empty(const RECT& r) { return r.Right <= r.Left || r.Bottom <= r.Top; }
+int32_t Width(const RECT& r) { return r.Right - r.Left; }
+int32_t Height(const RECT& r) { return r.Bottom - r.Top; }
+
+struct Pair {
+    int32_t a, b;
+    bool operator==(const Pair&) const = default;
+};
+
+struct Win {
+    HWND parent = 0;
+    RECT outer{}, client{};  // screen coordinates, as the display has them
+    SDL_Window* window = nullptr;  // top-level windows only
+    SDL_Renderer* renderer = nullptr;
+    SDL_Texture* texture = nullptr;
+    int32_t texW = 0, texH = 0;
+    bool fullscreen = false;
+    bool reload = true;  // the texture no longer matches the screen
+    // Positions and sizes asked for by the application: their echoes in
+    // SDL's events are not user actions.
+    std::deque<Pair> ownMoves, ownSizes;
+};
+
+void Remember(std::deque<Pair>& q, Pair p) {
+    q.push_back(p);
+    if (q.size() > 8) q.pop_front();
+}
+
+// True (and the echo forgotten) when `p` is one of our own requests.
+bool IsEcho(std::deque<Pair>& q, Pair p) {
+    auto it = std::find(q.begin(), q.end(), p);
+    if (it == q.end()) return false;
+    q.erase(q.begin(), it + 1);
+    return true;
+}
+
+class SdlBackend final : public Backend {
+public:
+    explicit SdlBackend(BackendEvents& events) : events_(events) {}
+    ~SdlBackend() override {
+        for (auto& [h, w] : wins_) Close(w);
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    }
+
+    const char* Name() const override { return "sdl"; }
+    bool WantsFrames() const override { return true; }
+
+    void WindowCreated(HWND hwnd, const std::string& title, const RECT& outer, const RECT& client,
+                       HWND parent) override {
+        Win& w = wins_[hwnd];
+        w.parent = parent;
+        w.outer = outer;
+        w.client = client;
+        if (parent) return;  // a child is drawn inside its parent's picture
+        w.window = SDL_CreateWindow(title.c_str(), client.Left, client.Top, std::max(Width(client), 1),
+                                    std::max(Height(client), 1), SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE);
+        if (!w.window) {
+            std::fprintf(stderr, "vexo: SDL window: %s\n", SDL_GetError());
+            return;
+        }
+        w.renderer = SDL_CreateRenderer(w.window, -1, 0);
+        if (!w.renderer) w.renderer = SDL_CreateRenderer(w.window, -1, SDL_RENDERER_SOFTWARE);
+        Remember(w.ownMoves, {client.Left, client.Top});
+        Remember(w.ownSizes, {std::max(Width(client), 1), std::max(Height(client), 1)});
+        windowOf_[SDL_GetWindowID(w.window)] = hwnd;
+        Redraw(w);
+    }
+
+    void WindowChanged(HWND hwnd, const RECT& outer, const RECT& client) override {
+        auto it = wins_.find(hwnd);
+        if (it == wins_.end()) return;
+        Win& w = it->second;
+        const bool moved = client.Left != w.client.Left || client.Top != w.client.Top;
+        const bool resized = Width(client) != Width(w.client) || Height(client) != Height(w.client);
+        w.outer = outer;
+        w.client = client;
+        if (!w.window || w.fullscreen) return;
+        if (resized) {
+            const Pair s{std::max(Width(client), 1), std::max(Height(client), 1)};
+            Remember(w.ownSizes, s);
+            SDL_SetWindowSize(w.window, s.a, s.b);
+        }
+        if (moved) {
+            Remember(w.ownMoves, {client.Left, client.Top});
+            SDL_SetWindowPosition(w.window, client.Left, client.Top);
+        }
+        if (moved || resized) w.reload = true;
+    }
+
+    void WindowDestroyed(HWND hwnd) override {
+        auto it = wins_.find(hwnd);
+        if (it == wins_.end()) return;
+        Close(it->second);
+        wins_.erase(it);
+    }
+
+    void ModeChanged(int32_t, int32_t, int32_t, bool exclusive, HWND hwnd) override {
+        const HWND owner = exclusive ? TopLevel(hwnd) : 0;
+        for (auto& [h, w] : wins_) {
+            if (!w.window) continue;
+            const bool full = h == owner;
+            if (full != w.fullscreen) SetFullscreen(w, full);
+            w.reload = true;
+            Redraw(w);
+        }
+        exclusiveOwner_ = owner;
+    }
+
+    void Present(const Frame& frame, const RECT& dirty) override {
+        const RECT screen{0, 0, frame.width, frame.height};
+        for (auto& [h, w] : wins_) {
+            if (!w.window || !w.renderer) continue;
+            // While a full-screen mode is in force only its window shows it.
+            if (exclusiveOwner_ && h != exclusiveOwner_) continue;
+            const RECT area = w.fullscreen ? screen : w.client;
+            if (!EnsureTexture(w, Width(area), Height(area))) continue;
+            const bool reload = w.reload;
+            const RECT src = Intersect(reload ? area : Intersect(area, dirty), screen);
+            if (!reload && Empty(src)) continue;
+            // A moved window may reach off the screen, where it shows black.
+            if (reload && src != area) ClearTexture(w);
+            w.reload = false;
+            if (!Empty(src)) {
+                const SDL_Rect to{src.Left - area.Left, src.Top - area.Top, Width(src), Height(src)};
+                SDL_UpdateTexture(w.texture, &to, frame.pixels + int64_t(src.Top) * frame.pitch + src.Left,
+                                  frame.pitch * 4);
+            }
+            Redraw(w);
+        }
+    }
+
+    void PumpEvents() override {
+        SDL_Event e;
+        while (SDL_PollEvent(&e)) {
+            switch (e.type) {
+                case SDL_WINDOWEVENT: OnWindowEvent(e.window); break;
+                case SDL_KEYDOWN:
+                case SDL_KEYUP: {
+                    if (e.key.repeat) break;
+                    const bool down = e.type == SDL_KEYDOWN;
+                    input::ScancodeEvent(e.key.keysym.scancode, down);
+                    if (down) NoteKeyPressed(input::DikFromScancode(e.key.keysym.scancode));
+                    break;
+                }
+                default: break;
+            }
+        }
+    }
+
+    void WaitForVerticalBlank() override { SleepUntilNextRefresh(RefreshRate()); }
+
+    int32_t RefreshRate() const override {
+        SDL_DisplayMode m;
+        if (SDL_GetCurrentDisplayMode(0, &m) == 0 && m.refresh_rate > 0) return m.refresh_rate;
+        return 60;
+    }
+
+    void SetCursorVisible(bool visible) override { SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE); }
+
+    int32_t MessageBox(const std::string& prompt, int32_t buttons, const std::string& title) override;
+
+private:
+    HWND TopLevel(HWND hwnd) const {
+        for (int depth = 0; depth < 64; ++depth) {
+            auto it = wins_.find(hwnd);
+            if (it == wins_.end() || !it->second.parent) return it == wins_.end() ? 0 : hwnd;
+            hwnd = it->second.parent;
+        }
+        return 0;
+    }
+
+    // The window covers its display by itself too, borderless, so that a
+    // desktop without a window manager (no one to honour the full-screen
+    // state) shows it the same. Its echoes in SDL's events are expected.
+    void SetFullscreen(Win& w, bool full) {
+        w.fullscreen = full;
+        if (full) {
+            SDL_Rect b{0, 0, 0, 0};
+            SDL_GetDisplayBounds(std::max(SDL_GetWindowDisplayIndex(w.window), 0), &b);
+            Remember(w.ownMoves, {b.x, b.y});
+            Remember(w.ownSizes, {b.w, b.h});
+            SDL_SetWindowBordered(w.window, SDL_FALSE);
+            SDL_SetWindowPosition(w.window, b.x, b.y);
+            SDL_SetWindowSize(w.window, b.w, b.h);
+            SDL_SetWindowFullscreen(w.window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+            SDL_RaiseWindow(w.window);
+        } else {
+            // Back where the display has the window.
+            const Pair size{std::max(Width(w.client), 1), std::max(Height(w.client), 1)};
+            Remember(w.ownSizes, size);
+            Remember(w.ownMoves, {w.client.Left, w.client.Top});
+            SDL_SetWindowFullscreen(w.window, 0);
+            SDL_SetWindowBordered(w.window, SDL_TRUE);
+            SDL_SetWindowSize(w.window, size.a, size.b);
+            SDL_SetWindowPosition(w.window, w.client.Left, w.client.Top);
+        }
+    }
+
+    bool EnsureTexture(Win& w, int32_t width, int32_t height) {
+        if (width <= 0 || height <= 0) return false;
+        if (w.texture && w.texW == width && w.texH == height) return true;
+        if (w.texture) SDL_DestroyTexture(w.texture);
+        w.texture = SDL_CreateTexture(w.renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, width, height);
+        if (!w.texture) return false;
+        SDL_SetTextureScaleMode(w.texture, SDL_ScaleModeNearest);
+        w.texW = width;
+        w.texH = height;
+        ClearTexture(w);
+        w.reload = true;
+        return true;
+    }
+
+    static void ClearTexture(Win& w) {
+        void* pixels;
+        int pitch;
+        if (SDL_LockTexture(w.texture, nullptr, &pixels, &pitch) == 0) {
+            std::fill_n(static_cast<uint8_t*>(pixels), size_t(pitch) * size_t(w.texH), uint8_t(0));
+            SDL_UnlockTexture(w.texture);
+        }
+    }
+
+    void Redraw(Win& w) {
+        if (!w.renderer) return;
+        SDL_SetRenderDrawColor(w.renderer, 0, 0, 0, 255);
+        SDL_RenderClear(w.renderer);
+        if (w.texture) {
+            int outW = 0, outH = 0;
+            SDL_GetRendererOutputSize(w.renderer, &outW, &outH);
+            if (w.fullscreen) {
+                const RECT d = FitPicture(w.texW, w.texH, outW, outH);
+                const SDL_Rect dst{d.Left, d.Top, Width(d), Height(d)};
+                SDL_RenderCopy(w.renderer, w.texture, nullptr, &dst);
+            } else {
+                SDL_RenderCopy(w.renderer, w.texture, nullptr, nullptr);
+            }
+        }
+        SDL_RenderPresent(w.renderer);
+    }
+
+    void Close(Win& w) {
+        if (w.texture) SDL_DestroyTexture(w.texture);
+        if (w.renderer) SDL_DestroyRenderer(w.renderer);
+        if (w.window) {
+            windowOf_.erase(SDL_GetWindowID(w.window));
+            SDL_DestroyWindow(w.window);
+        }
+        w.texture = nullptr;
+        w.renderer = nullptr;
+        w.window = nullptr;
+    }
+
+    void OnWindowEvent(const SDL_WindowEvent& e) {
+        auto id = windowOf_.find(e.windowID);
+        if (id == windowOf_.end()) return;
+        const HWND hwnd = id->second;
+        Win& w = wins_[hwnd];
+        switch (e.event) {
+            case SDL_WINDOWEVENT_CLOSE: events_.WindowCloseRequested(hwnd); break;
+            case SDL_WINDOWEVENT_EXPOSED: Redraw(w); break;
+            case SDL_WINDOWEVENT_FOCUS_LOST: input::ReleaseAllKeys(); break;
+            case SDL_WINDOWEVENT_MOVED:
+                if (w.fullscreen || IsEcho(w.ownMoves, {e.data1, e.data2})) break;
+                UserMoved(hwnd, w, e.data1, e.data2, Width(w.client), Height(w.client));
+                break;
+            case SDL_WINDOWEVENT_SIZE_CHANGED:
+                if (w.fullscreen || IsEcho(w.ownSizes, {e.data1, e.data2})) break;
+                UserMoved(hwnd, w, w.client.Left, w.client.Top, e.data1, e.data2);
+                break;
+            default: break;
+        }
+    }
+
+    // The user put the client area at (x, y) with size cw x ch; the frame
+    // around it keeps its thickness.
+    void UserMoved(HWND hwnd, Win& w, int32_t x, int32_t y, int32_t cw, int32_t ch) {
+        const int32_t left = w.client.Left - w.outer.Left, top = w.client.Top - w.outer.Top;
+        const int32_t extraW = Width(w.outer) - Width(w.client), extraH = Height(w.outer) - Height(w.client);
+        w.client = {x, y, x + cw, y + ch};
+        w.outer = {x - left, y - top, x - left + cw + extraW, y - top + ch + extraH};
+        w.reload = true;
+        events_.WindowMovedByUser(hwnd, w.outer.Left, w.outer.Top, Width(w.outer), Height(w.outer));
+    }
+
+    SDL_Window* AnyWindow() const {
+        for (const auto& [h, w] : wins_)
+            if (w.window) return w.window;
+        return nullptr;
+    }
+
+    BackendEvents& events_;
+    std::map<HWND, Win> wins_;
+    std::map<uint32_t, HWND> windowOf_;
+    HWND exclusiveOwner_ = 0;
+};
+
+// The message box styles of the host's MsgBox: the button set in the low
+// bits, the icon in 16 to 64; the answer is the number of the button pressed.
+int32_t SdlBackend::MessageBox(const std::string& prompt, int32_t buttons, const std::string& title) {
+    enum { kOk = 1, kCancel = 2, kAbort = 3, kRetry = 4, kIgnore = 5, kYes = 6, kNo = 7 };
+    static const std::vector<std::pair<int, const char*>> kSets[] = {
+        {{kOk, "OK"}},
+        {{kOk, "OK"}, {kCancel, "Cancel"}},
+        {{kAbort, "Abort"}, {kRetry, "Retry"}, {kIgnore, "Ignore"}},
+        {{kYes, "Yes"}, {kNo, "No"}, {kCancel, "Cancel"}},
+        {{kYes, "Yes"}, {kNo, "No"}},
+        {{kRetry, "Retry"}, {kCancel, "Cancel"}},
+    };
+    const int32_t set = buttons & 7;
+    const auto& list = kSets[set < 6 ? set : 0];
+    std::vector<SDL_MessageBoxButtonData> data;
+    for (const auto& [id, text] : list) data.push_back({0, id, text});
+    data.front().flags |= SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT;
+    // Escape answers Cancel where there is one, else the only button.
+    for (auto& d : data)
+        if (d.buttonid == kCancel || data.size() == 1) d.flags |= SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT;
+    const int32_t icon = buttons & 0x70;
+    const uint32_t flags = icon == 16 ? SDL_MESSAGEBOX_ERROR
+                           : icon == 48 ? SDL_MESSAGEBOX_WARNING
+                                        : SDL_MESSAGEBOX_INFORMATION;
+    const SDL_MessageBoxData box{flags, AnyWindow(), title.c_str(), prompt.c_str(), int(data.size()),
+                                 data.data(), nullptr};
+    int pressed = -1;
+    if (SDL_ShowMessageBox(&box, &pressed) != 0) return -1;
+    // Closing the box without a button counts as its escape answer.
+    if (pressed < 0) pressed = data.size() == 1 ? kOk : kCancel;
+    return pressed;
+}
+
+}  // namespace
+
+RECT FitPicture(int32_t w, int32_t h, int32_t outW, int32_t outH) {
+    if (w <= 0 || h <= 0 || outW <= 0 || outH <= 0) return {};
+    int64_t dw, dh;
+    const int64_t k = std::min(outW / w, outH / h);
+    if (k >= 1) {
+        dw = w * k;
+        dh = h * k;
+    } else {
+        const double s = std::min(double(outW) / w, double(outH) / h);
+        dw = std::max<int64_t>(1, int64_t(std::floor(w * s)));
+        dh = std::max<int64_t>(1, int64_t(std::floor(h * s)));
+    }
+    const int32_t x = int32_t((outW - dw) / 2), y = int32_t((outH - dh) / 2);
+    return {x, y, int32_t(x + dw), int32_t(y + dh)};
+}
+
+std::unique_ptr<Backend> CreateSdlBackend(BackendEvents& events) {
+    // Ctrl+C ends the program as usual instead of becoming an SDL event.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        std::fprintf(stderr, "vexo: SDL video: %s\n", SDL_GetError());
+        return nullptr;
+    }
+    return std::make_unique<SdlBackend>(events);
+}
+
+}  // namespace vexo::plat

@@ -1,0 +1,308 @@
+// Real windows: the test starts its own Xvfb, runs the scenes on the SDL2
+// backend and compares what the X server shows with what a headless run of
+// the same calls gives (a child process saves those pixels first). Without
+// an X server the tests are skipped with the reason.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+#include <thread>
+
+#include "Scenes.h"
+#include "XServer.h"
+#include "platform/backend/Sdl.h"
+#include "platform/display/Display.h"
+
+namespace {
+
+using namespace vexo;
+
+xtest::XServer* g_x = nullptr;
+std::string g_skip;  // why the window tests cannot run
+std::string g_ref;   // directory of the headless reference
+
+std::string Hex(uint32_t v) {
+    char b[16];
+    std::snprintf(b, sizeof b, "%06X", v);
+    return b;
+}
+
+// Empty when equal, else where the first difference is.
+std::string Compare(const std::vector<uint32_t>& want, const std::vector<uint32_t>& got, int w) {
+    if (want.size() != got.size()) return "size " + std::to_string(got.size()) + " != " + std::to_string(want.size());
+    for (size_t i = 0; i < want.size(); ++i)
+        if (want[i] != got[i])
+            return "first difference at (" + std::to_string(int(i) % w) + ", " + std::to_string(int(i) / w) +
+                   "): shown " + Hex(got[i]) + ", headless " + Hex(want[i]);
+    return {};
+}
+
+// The X server shows pictures a moment after the present: look again for a
+// while before calling it a difference.
+std::string CaptureMatches(const std::vector<uint32_t>& want, int x, int y, int w, int h) {
+    std::string diff;
+    for (int attempt = 0; attempt < 40; ++attempt) {
+        api::DoEvents();
+        diff = Compare(want, g_x->Capture(x, y, w, h), w);
+        if (diff.empty()) return diff;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return diff;
+}
+
+scenes::Shot Reference(const char* name) {
+    scenes::Shot s;
+    EXPECT_TRUE(scenes::Load(s, g_ref + "/" + name)) << name;
+    return s;
+}
+
+#define REQUIRE_X()                                  \
+    do {                                             \
+        if (!g_skip.empty()) GTEST_SKIP() << g_skip; \
+    } while (0)
+
+TEST(SdlWindow, BackendIsSdl) {
+    REQUIRE_X();
+    EXPECT_EQ(plat::BackendName(), "sdl");
+}
+
+TEST(SdlWindow, WindowedFlipShowsTheHeadlessPixelsAndFollowsTheWindow) {
+    REQUIRE_X();
+    const scenes::Shot want = Reference("windowed.bin");
+    scenes::Windowed scene;
+    scene.Start();
+    const RECT c = scenes::ClientOnScreen(scene.Window());
+    ASSERT_EQ(c, want.where) << "the client area is where the headless run had it";
+    const int w = c.Right - c.Left, h = c.Bottom - c.Top;
+    EXPECT_EQ(w, 320);
+    EXPECT_EQ(h, 240);
+
+    const unsigned long xw = g_x->FindWindow(scenes::Windowed::kTitle);
+    ASSERT_NE(xw, 0u) << "a real X window with the title";
+    int x, y, gw, gh;
+    ASSERT_TRUE(g_x->Geometry(xw, x, y, gw, gh));
+    EXPECT_EQ(x, c.Left);
+    EXPECT_EQ(y, c.Top);
+    EXPECT_EQ(gw, 320);
+    EXPECT_EQ(gh, 240);
+    EXPECT_EQ(CaptureMatches(want.px, c.Left, c.Top, w, h), "");
+
+    // The user drags the window elsewhere: the next call sees it, and the
+    // next present draws the picture there.
+    g_x->MoveResize(xw, 300, 200, 320, 240);
+    RECT outer{};
+    for (int i = 0; i < 100 && outer.Left != 300 - 4; ++i) {
+        api::DoEvents();
+        api::GetWindowRect(scene.Window(), outer);
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    RECT client{};
+    api::GetClientRect(scene.Window(), client);
+    EXPECT_EQ(outer, (RECT{296, 177, 296 + 328, 177 + 267}));
+    EXPECT_EQ(client, (RECT{0, 0, 320, 240}));
+    scene.Flip();
+    EXPECT_EQ(scenes::ClientOnScreen(scene.Window()), (RECT{300, 200, 620, 440}));
+    EXPECT_EQ(CaptureMatches(want.px, 300, 200, w, h), "");
+
+    // A resize by hand is seen too.
+    g_x->MoveResize(xw, 300, 200, 200, 100);
+    for (int i = 0; i < 100 && client.Right != 200; ++i) {
+        api::DoEvents();
+        api::GetClientRect(scene.Window(), client);
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_EQ(client, (RECT{0, 0, 200, 100}));
+
+    // The close button is reported, and the window stays until the
+    // application destroys it.
+    g_x->RequestClose(xw);
+    std::vector<HWND> closed;
+    for (int i = 0; i < 100 && closed.empty(); ++i) {
+        api::DoEvents();
+        closed = plat::TakeCloseRequests();
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_EQ(closed, std::vector<HWND>{scene.Window()});
+    EXPECT_TRUE(api::IsWindow(scene.Window()));
+    scene.Stop();
+    EXPECT_EQ(g_x->FindWindow(scenes::Windowed::kTitle), 0u) << "destroying the window closes the X window";
+}
+
+// The full-screen picture the X screen should show for a mode picture:
+// whole-multiple scaling, centred, black around it.
+std::vector<uint32_t> Scaled(const scenes::Shot& mode, int outW, int outH) {
+    const int mw = mode.where.Right - mode.where.Left, mh = mode.where.Bottom - mode.where.Top;
+    const RECT d = plat::FitPicture(mw, mh, outW, outH);
+    std::vector<uint32_t> out(size_t(outW) * size_t(outH), 0);
+    const int dw = d.Right - d.Left, dh = d.Bottom - d.Top;
+    for (int y = d.Top; y < d.Bottom; ++y)
+        for (int x = d.Left; x < d.Right; ++x)
+            out[size_t(y) * size_t(outW) + size_t(x)] =
+                mode.px[size_t((y - d.Top) * mh / dh) * size_t(mw) + size_t((x - d.Left) * mw / dw)];
+    return out;
+}
+
+TEST(SdlWindow, FullScreen8BitShowsThePaletteInForceScaledAndGivesTheDesktopBack) {
+    REQUIRE_X();
+    const scenes::Shot before = Reference("full-before.bin"), after = Reference("full-after.bin");
+    ASSERT_NE(before.px, after.px);
+    scenes::FullScreen8 scene;
+    scene.Start();
+    const unsigned long xw = g_x->FindWindow(scenes::FullScreen8::kTitle);
+    ASSERT_NE(xw, 0u);
+    int x = -1, y = -1, w = 0, h = 0;
+    for (int i = 0; i < 100 && w != scenes::kDesktopW; ++i) {
+        api::DoEvents();
+        g_x->Geometry(xw, x, y, w, h);
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_EQ(x, 0);
+    EXPECT_EQ(y, 0);
+    EXPECT_EQ(w, scenes::kDesktopW);
+    EXPECT_EQ(h, scenes::kDesktopH);
+    // 320 x 240 on 1024 x 768: three times, centred at (32, 24).
+    EXPECT_EQ(plat::FitPicture(320, 240, 1024, 768), (RECT{32, 24, 992, 744}));
+    EXPECT_EQ(CaptureMatches(Scaled(before, w, h), 0, 0, w, h), "");
+
+    // New entries change the picture without a redraw.
+    scene.ChangePalette();
+    EXPECT_EQ(CaptureMatches(Scaled(after, w, h), 0, 0, w, h), "");
+
+    // Releasing the display gives the desktop back and the window its place.
+    scene.Stop();
+    // Stop destroyed the window; what matters is that it left full screen
+    // before that, which the window table saw.
+    EXPECT_EQ(g_x->FindWindow(scenes::FullScreen8::kTitle), 0u);
+}
+
+TEST(SdlWindow, DDCloseAfterFullScreenPutsTheWindowBack) {
+    REQUIRE_X();
+    const HWND hwnd = plat::CreateWindow("vexo restore test", 150, 120, 200, 100);
+    ASSERT_NE(hwnd, 0);
+    RECT saved{};
+    api::GetWindowRect(hwnd, saved);
+    {
+        DX7Draw draw;
+        Ref<DirectDrawSurface7> back = draw.DDSetup(hwnd, 640, 480, FULLSCREEN, bit256);
+        ASSERT_FALSE(back.IsNothing());
+        draw.DDFillRect(back, 0, 0, 0, 0, RGB(255, 255, 255));
+        draw.DDFlip();
+        const unsigned long xw = g_x->FindWindow("vexo restore test");
+        ASSERT_NE(xw, 0u);
+        int x, y, w = 0, h;
+        for (int i = 0; i < 100 && w != scenes::kDesktopW; ++i) {
+            api::DoEvents();
+            g_x->Geometry(xw, x, y, w, h);
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        EXPECT_EQ(w, scenes::kDesktopW);
+        // 640 x 480 fits once on 1024 x 768: centred at (192, 144), white
+        // inside, black outside.
+        const std::vector<uint32_t> px = g_x->Capture(0, 0, scenes::kDesktopW, scenes::kDesktopH);
+        ASSERT_EQ(px.size(), size_t(scenes::kDesktopW) * scenes::kDesktopH);
+        EXPECT_EQ(Hex(px[size_t(144) * scenes::kDesktopW + 192]), "FFFFFF");
+        EXPECT_EQ(Hex(px[size_t(623) * scenes::kDesktopW + 831]), "FFFFFF");
+        EXPECT_EQ(Hex(px[size_t(143) * scenes::kDesktopW + 192]), "000000");
+        EXPECT_EQ(Hex(px[size_t(144) * scenes::kDesktopW + 191]), "000000");
+        EXPECT_EQ(Hex(px[size_t(624) * scenes::kDesktopW + 832]), "000000");
+
+        back = nullptr;
+        draw.DDClose();
+        RECT now{};
+        api::GetWindowRect(hwnd, now);
+        EXPECT_EQ(now, saved);
+        for (int i = 0; i < 100 && w != 200; ++i) {
+            api::DoEvents();
+            g_x->Geometry(xw, x, y, w, h);
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        EXPECT_EQ(x, saved.Left + 4);
+        EXPECT_EQ(y, saved.Top + 23);
+        EXPECT_EQ(w, 200);
+        EXPECT_EQ(h, 100);
+    }
+    plat::DestroyWindow(hwnd);
+}
+
+TEST(SdlWindow, HostServices) {
+    REQUIRE_X();
+    // The tick counter counts milliseconds.
+    const uint32_t t0 = api::GetTickCount();
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const uint32_t dt = api::GetTickCount() - t0;
+    EXPECT_GE(dt, 50u);
+    EXPECT_LT(dt, 1000u);
+    // ShowCursor nests as a counter; the cursor shows while it is >= 0.
+    const int32_t c0 = plat::CursorCount();
+    EXPECT_EQ(api::ShowCursor(0), c0 - 1);
+    EXPECT_EQ(api::ShowCursor(0), c0 - 2);
+    EXPECT_EQ(api::ShowCursor(1), c0 - 1);
+    EXPECT_EQ(api::ShowCursor(1), c0);
+    // No key of the real keyboard is down.
+    EXPECT_EQ(api::GetAsyncKeyState(0x1B), 0);
+    // WaitForVerticalBlank paces to the refresh: 10 waits take about 10
+    // refresh periods, not nothing.
+    Ref<DirectDraw7> dd = api::CreateDirectX7()->DirectDrawCreate("");
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < 10; ++i) dd->WaitForVerticalBlank(DDWAITVB_BLOCKBEGIN, 0);
+    const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    DDSURFACEDESC2 mode{};
+    dd->GetDisplayMode(mode);
+    const double period = 1000.0 / mode.lMipMapCount;
+    EXPECT_GT(ms, 9 * period);
+    EXPECT_LT(ms, 30 * period);
+}
+
+TEST(SdlWindow, FitPictureKeepsAspectAndWholeMultiples) {
+    EXPECT_EQ(plat::FitPicture(640, 480, 1920, 1080), (RECT{320, 60, 1600, 1020})) << "2x fits, 3x does not";
+    EXPECT_EQ(plat::FitPicture(320, 200, 1920, 1080), (RECT{160, 40, 1760, 1040}));
+    EXPECT_EQ(plat::FitPicture(800, 600, 1024, 768), (RECT{112, 84, 912, 684}));
+    EXPECT_EQ(plat::FitPicture(1600, 1200, 1024, 768), (RECT{0, 0, 1024, 768})) << "shrunk when 1x does not fit";
+    EXPECT_EQ(plat::FitPicture(2000, 500, 1000, 1000), (RECT{0, 375, 1000, 625}));
+    EXPECT_EQ(plat::FitPicture(0, 480, 1024, 768), (RECT{}));
+}
+
+// Runs the scenes headless in a child process; its shots land in dir.
+bool MakeReference(const std::string& self, const std::string& dir) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        setenv("VEXO_BACKEND", "headless", 1);
+        unsetenv("DISPLAY");
+        execl(self.c_str(), self.c_str(), "--reference", dir.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    int status = 0;
+    return pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 3 && std::string(argv[1]) == "--reference") return scenes::WriteReference(argv[2]) ? 0 : 1;
+
+    testing::InitGoogleTest(&argc, argv);
+    xtest::XServer x;
+    g_x = &x;
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("vexo-sdl-window-" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    g_ref = dir.string();
+    if (!MakeReference(std::filesystem::read_symlink("/proc/self/exe").string(), g_ref)) {
+        g_skip = "the headless reference run failed";
+    } else if (!x.Start(scenes::kDesktopW, scenes::kDesktopH)) {
+        g_skip = "no X server can run here: " + x.Error();
+    } else {
+        // Chosen at the first use of the display, which comes after this.
+        setenv("DISPLAY", x.Display().c_str(), 1);
+        setenv("VEXO_BACKEND", "sdl", 1);
+        vexo::plat::SetDesktop(scenes::kDesktopW, scenes::kDesktopH, 32);
+    }
+    const int rc = RUN_ALL_TESTS();
+    std::filesystem::remove_all(dir);
+    x.Stop();
+    return rc;
+}
