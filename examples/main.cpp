@@ -84,6 +84,8 @@ int Run(const Options& opt) {
     if (rc == 0) {
         for (ctx.frame = 0; opt.frames < 0 || ctx.frame < opt.frames; ++ctx.frame) {
             vexo::api::DoEvents();
+            for (vexo::HWND closed : vexo::plat::TakeCloseRequests())
+                if (closed == hwnd) ctx.quit = true;
             if (!windows.IsWindow(hwnd) || ctx.quit) break;
             for (auto& m : modules) m->Frame(ctx);
             draw.DDFlip();

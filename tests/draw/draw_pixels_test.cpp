@@ -289,6 +289,14 @@ TEST_F(DrawPixels, WindowedPresentLandsInTheClientAreaAndFollowsItsSize) {
     EXPECT_EQ(screenAt(client.Left + 64, client.Top + 10), blue);  // source column 32
     EXPECT_EQ(screenAt(client.Right - 2, client.Bottom - 2), green);
     EXPECT_EQ(screenAt(client.Right - 3, client.Bottom - 3), blue);
+
+    // Moved: the next present lands at the new place.
+    CurrentPlatform().Windows().SetWindowPos(wnd, 0, 300, 200, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    ASSERT_TRUE(plat::Windows().ClientOnScreen(wnd, client));
+    dd.DDFlip();
+    EXPECT_EQ(dd.FlipClipList[0], client);
+    EXPECT_EQ(screenAt(client.Left, client.Top), red);
+    EXPECT_EQ(screenAt(client.Right - 1, client.Bottom - 1), green);
 }
 
 TEST_F(DrawPixels, FullScreenChangesTheModeAndCloseRestoresIt) {
