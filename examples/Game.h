@@ -63,6 +63,7 @@ private:
     bool scripted_ = false;
     int joysticks_ = 0;
     int virtualStick_ = -1;
+    bool buttonWas_ = false;
     uint8_t prev_[256] = {};
     std::string lastKey_;
 };

@@ -89,12 +89,11 @@ Controls InputControl::Frame(int sceneFrame, int sceneFrames) {
             if (c.dx == 0) c.dx = input_.DIGetX(id);
             if (c.dy == 0) c.dy = input_.DIGetY(id);
             const bool button = input_.DIGetButton(id, 0) != 0;
-            static bool wasDown = false;
-            if (button && !wasDown) {
+            if (button && !buttonWas_) {
                 c.jump = true;
                 lastKey_ = " JOYSTICK BUTTON 1";
             }
-            wasDown = button;
+            buttonWas_ = button;
         }
     } catch (const vexo::VbError&) {
         // Unplugged: keep playing with the keyboard.
