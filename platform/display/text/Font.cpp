@@ -10,7 +10,9 @@
 #include FT_SYNTHESIS_H
 #include FT_TRUETYPE_TABLES_H
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <map>
 #include <unordered_map>
 
@@ -211,9 +213,26 @@ private:
 
 }  // namespace
 
+namespace {
+using FontCache = std::map<std::string, std::unique_ptr<RealizedFont>>;
+// The map itself is never destroyed, so that text drawn late in the exit
+// still finds it.
+FontCache& Cache() {
+    static auto* cache = new FontCache;
+    return *cache;
+}
+// At exit the fonts let go of fontconfig's lists, then fontconfig frees its
+// configuration (it would otherwise stay allocated past the end).
+void ReleaseFonts() {
+    Cache().clear();
+    FcFini();
+}
+}  // namespace
+
 RealizedFont& Realize(const FontRequest& request) {
-    // Never destroyed: fonts may still be drawn with while the process exits.
-    static auto* cache = new std::map<std::string, std::unique_ptr<RealizedFont>>;
+    static const bool registered = [] { return std::atexit(ReleaseFonts) == 0; }();
+    (void)registered;
+    FontCache* cache = &Cache();
     // The code page takes part: it decides the default face's language.
     const std::string key = std::to_string(request.height) + "/" + std::to_string(request.weight) + "/" +
                             (request.italic ? "i" : "r") + "/" + std::to_string(AnsiCodePage()) + "/" +
