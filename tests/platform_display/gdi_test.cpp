@@ -2,6 +2,7 @@
 // changes seen by the next context, bitmaps, selection and copies between
 // formats.
 #include "DisplayTestUtil.h"
+#include "platform/display/gdi/Gdi.h"
 
 namespace vexo::test {
 namespace {
@@ -107,6 +108,36 @@ TEST_F(GdiTest, BitmapsSelectionAndConvertingCopies) {
     EXPECT_EQ(api::SelectObject(mem, old), hb);
     EXPECT_EQ(api::DeleteDC(mem), 1);
     EXPECT_EQ(api::DeleteDC(mem), 0);
+}
+
+TEST_F(GdiTest, HandlesWrapAroundWithoutReusingLiveOnes) {
+    auto a = Make(2, 2);
+    auto b = Make(2, 2);
+    const HDC held = api::CreateCompatibleDC(0);
+    // Numbering restarts after the last context handle.
+    plat::Gdi().SetNextHandles(0x04FFFFEC, 0x7FFFFFEC);
+    const HDC first = a->GetDC();
+    EXPECT_EQ(first, 0x04FFFFEC);
+    const HDC second = b->GetDC();
+    EXPECT_EQ(second, 0x04FFFFF0);
+    b->ReleaseDC(second);
+    plat::Gdi().SetNextHandles(held, 0x7FFFFFF0);  // the next number is taken
+    const HDC third = b->GetDC();
+    EXPECT_NE(third, held);
+    EXPECT_NE(third, first);
+    EXPECT_GT(third, 0);
+    EXPECT_EQ(api::SetPixel(third, 0, 0, RGB(1, 2, 3)), COLORREF(RGB(1, 2, 3)));
+    b->ReleaseDC(third);
+    a->ReleaseDC(first);
+    EXPECT_EQ(api::DeleteDC(held), 1);
+    // Object handles too: the bottom of the range holds the stock objects.
+    const HGDIOBJ last = plat::Gdi().AddObject(plat::GDI_FONT, nullptr);
+    const HGDIOBJ wrapped = plat::Gdi().AddObject(plat::GDI_FONT, nullptr);
+    EXPECT_EQ(last, 0x7FFFFFF0);
+    EXPECT_GT(wrapped, 0);
+    EXPECT_NE(wrapped, plat::Gdi().StockFont());
+    EXPECT_EQ(api::DeleteObject(last), 1);
+    EXPECT_EQ(api::DeleteObject(wrapped), 1);
 }
 
 }  // namespace

@@ -10,6 +10,23 @@
 
 namespace vexo::plat {
 
+namespace {
+constexpr int32_t kFirstDc = 0x01000010, kLastDc = 0x04FFFFF0;
+constexpr int32_t kFirstObj = 0x05000010, kLastObj = 0x7FFFFFF0;
+
+// Handles are 32-bit and a game makes contexts by the thousand every second:
+// after the last handle numbering starts again at the bottom of the range,
+// passing over handles still in use.
+template <class Map>
+int32_t NextHandle(const Map& used, int32_t& next, int32_t first, int32_t last) {
+    for (;;) {
+        const int32_t h = next;
+        next = (next >= last || next < first) ? first : next + 4;
+        if (!used.count(h)) return h;
+    }
+}
+}  // namespace
+
 GdiTable& Gdi() {
     static GdiTable* table = new GdiTable;
     return *table;
@@ -41,8 +58,7 @@ GdiTable::GdiTable() {
 }
 
 HBITMAP GdiTable::AddBitmap(std::shared_ptr<GdiBitmap> bitmap) {
-    const HGDIOBJ h = nextObj_;
-    nextObj_ += 4;
+    const HGDIOBJ h = NextHandle(objs_, nextObj_, kFirstObj, kLastObj);
     Object o;
     o.kind = GDI_BITMAP;
     o.bitmap = std::move(bitmap);
@@ -51,8 +67,7 @@ HBITMAP GdiTable::AddBitmap(std::shared_ptr<GdiBitmap> bitmap) {
 }
 
 HGDIOBJ GdiTable::AddObject(int32_t kind, std::shared_ptr<void> payload, bool stock) {
-    const HGDIOBJ h = nextObj_;
-    nextObj_ += 4;
+    const HGDIOBJ h = NextHandle(objs_, nextObj_, kFirstObj, kLastObj);
     Object o;
     o.kind = kind;
     o.payload = std::move(payload);
@@ -77,14 +92,18 @@ void GdiTable::ForgetBitmap(HBITMAP bitmap) {
     objs_.erase(it);
 }
 
+void GdiTable::SetNextHandles(HDC dc, HGDIOBJ obj) {
+    nextDc_ = dc;
+    nextObj_ = obj;
+}
+
 DcState* GdiTable::State(HDC dc) {
     auto it = dcs_.find(dc);
     return it == dcs_.end() ? nullptr : &it->second;
 }
 
 HDC GdiTable::CreateSurfaceDC(const Ref<SoftSurface>& surface) {
-    const HDC h = nextDc_;
-    nextDc_ += 4;
+    const HDC h = NextHandle(dcs_, nextDc_, kFirstDc, kLastDc);
     DcState st;
     st.surface = surface;
     if (surface->Bpp() == 8) std::copy_n(surface->DcPalette(), 256, st.palette.begin());
@@ -123,8 +142,7 @@ int32_t GdiTable::GetObjectA(HGDIOBJ obj, int32_t size, BITMAP& out) {
 
 HDC GdiTable::CreateCompatibleDC(HDC dc) {
     if (dc && !State(dc)) return 0;
-    const HDC h = nextDc_;
-    nextDc_ += 4;
+    const HDC h = NextHandle(dcs_, nextDc_, kFirstDc, kLastDc);
     DcState st;
     st.bitmap = stockBitmap_;
     st.bitmapData = objs_[stockBitmap_].bitmap;

@@ -90,6 +90,8 @@ public:
     HGDIOBJ AddObject(int32_t kind, std::shared_ptr<void> payload, bool stock = false);
     std::shared_ptr<void> PayloadOf(HGDIOBJ obj, int32_t kind) const;
     HGDIOBJ StockFont() const { return stockFont_; }
+    // Where the next handles are numbered from (tests of the wrap-around).
+    void SetNextHandles(HDC dc, HGDIOBJ obj);
 
 private:
     struct Object {
