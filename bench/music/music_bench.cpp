@@ -11,6 +11,7 @@
 #include <vector>
 
 #include <fluidsynth.h>
+#include <malloc.h>
 
 #include "common/DMusic.h"
 #include "platform/music/MidiWriter.h"
@@ -100,6 +101,26 @@ void RenderBusy(benchmark::State& state) {
 }
 BENCHMARK(RenderBusy)->Arg(1)->Arg(4)->Unit(benchmark::kMillisecond);
 
+// DMStop then DMPlay on one slot: the idle performance gave its synthesizer
+// back, so this includes making a new one.
+void StopAndPlayAgain(benchmark::State& state) {
+    plat::music::InstallMixer(&g_mixer);
+    Ref<DirectMusicLoader> loader = plat::music::CreateLoader();
+    Ref<DirectMusicSegment> seg = loader->LoadSegment(BusyPiece());
+    Ref<DirectMusicPerformance> p = plat::music::CreatePerformance();
+    p->Init(nullptr, 0);
+    p->SetPort(-1, 80);
+    std::vector<float> out(2 * 512);
+    for (auto _ : state) {
+        p->PlaySegment(seg, DMUS_SEGF_SECONDARY, 0);
+        plat::music::SourceOf(p)->Render(out.data(), 512, kRate);
+        p->Stop(seg, nullptr, 0, 0);
+    }
+    p->CloseDown();
+    plat::music::InstallMixer(nullptr);
+}
+BENCHMARK(StopAndPlayAgain)->Unit(benchmark::kMicrosecond);
+
 // The peer: FluidSynth's own MIDI file player on a synthesizer of the same
 // settings, the same piece, the same blocks.
 void PeerFluidPlayer(benchmark::State& state) {
@@ -183,9 +204,12 @@ void MemoryPerSlot() {
         plat::music::SourceOf(perfs[size_t(i)])->Render(out.data(), 512, kRate);
     }
     long playing = RssKb();
+    for (int i = 1; i < 100; ++i) perfs[size_t(i)]->Stop(nullptr, nullptr, 0, 0);
+    malloc_trim(0);  // so the resident size shows what the allocator got back
+    long stopped = RssKb();
     std::printf("memory: first playing performance with the sound font %ld KB; each further loaded slot %.1f KB; "
-                "each further playing slot %.0f KB\n",
-                base, double(loaded - base) / 99, double(playing - loaded) / 99);
+                "each further playing slot %.0f KB; after stopping those 99: %.0f KB each\n",
+                base, double(loaded - base) / 99, double(playing - loaded) / 99, double(stopped - loaded) / 99);
     for (auto& p : perfs) p->CloseDown();
     plat::music::InstallMixer(nullptr);
 }

@@ -137,6 +137,7 @@ void Performance::Stop(const Ref<DirectMusicSegment>& segment, const Ref<DirectM
 
 VBBool Performance::IsPlaying(const Ref<DirectMusicSegment>& segment, const Ref<DirectMusicSegmentState>& state) {
     RequireInit();
+    DetachIfIdle();
     auto* seg = dynamic_cast<Segment*>(segment.get());
     auto* ss = dynamic_cast<SegmentState*>(state.get());
     std::lock_guard<std::mutex> lock(MusicLock());
@@ -148,6 +149,7 @@ VBBool Performance::IsPlaying(const Ref<DirectMusicSegment>& segment, const Ref<
 }
 
 void Performance::SetMasterVolume(int32_t volume) {
+    DetachIfIdle();
     volume_ = std::clamp(volume, DMUS_VOLUME_MIN, DMUS_VOLUME_MAX);
     std::lock_guard<std::mutex> lock(MusicLock());
     core->gain = static_cast<float>(std::pow(10.0, volume_ / 2000.0));
@@ -156,6 +158,7 @@ int32_t Performance::GetMasterVolume() { return volume_; }
 
 void Performance::SetMasterTempo(float tempo) {
     if (!(tempo >= DMUS_MASTERTEMPO_MIN && tempo <= DMUS_MASTERTEMPO_MAX)) Raise(status::E_INVALIDARG);
+    DetachIfIdle();
     std::lock_guard<std::mutex> lock(MusicLock());
     core->masterTempo = tempo;
 }
@@ -175,14 +178,18 @@ void Performance::Attach() {
     attached_ = true;
 }
 
+// Once out of the mix, an idle performance also gives its synthesizer back
+// (1.7 MB): every play starts its channels afresh anyway, so the next play
+// simply makes a new one.
 void Performance::DetachIfIdle() {
     if (!attached_) return;
-    bool idle;
     {
         std::lock_guard<std::mutex> lock(MusicLock());
-        idle = core->Idle();
+        if (!core->Idle()) return;
     }
-    if (idle) Detach();
+    Detach();
+    std::lock_guard<std::mutex> lock(MusicLock());
+    if (core->Idle()) core->FreeSynth();
 }
 
 void Performance::Detach() {
