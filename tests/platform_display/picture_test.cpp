@@ -60,6 +60,10 @@ TEST_F(PictureTest, BitmapFilesOfEveryDepth) {
     // 16 bits: 5-5-5 unless bit fields say otherwise.
     EXPECT_EQ(Load(BmpFile(2, 2, 16, 0, {}, {0x1F, 0x00, 0xFF, 0x7F, 0x00, 0x7C, 0xE0, 0x03}), 16, 2, 2),
               (Px{kRed, kGreen, kBlue, kWhite}));
+    const std::vector<uint8_t> masks565 = {0x00, 0xF8, 0, 0, 0xE0, 0x07, 0, 0, 0x1F, 0, 0, 0};
+    auto bitfields = BmpFile(2, 2, 16, 3, masks565, {0x1F, 0x00, 0xFF, 0xFF, 0x00, 0xF8, 0xE0, 0x07});
+    bitfields[46] = 0;  // the masks are no colour table
+    EXPECT_EQ(Load(bitfields, 16, 2, 2), (Px{kRed, kGreen, kBlue, kWhite}));
     EXPECT_EQ(Load(BmpFile(2, 2, 24, 0, {}, {255, 0, 0, 255, 255, 255, 0, 0, 0, 0, 255, 0, 255, 0, 0, 0}), 24, 2, 2),
               (Px{kRed, kGreen, kBlue, kWhite}));
     EXPECT_EQ(Load(BmpFile(2, 2, 32, 0, {}, {255, 0, 0, 0, 255, 255, 255, 0, 0, 0, 255, 0, 0, 255, 0, 0}), 32, 2, 2),

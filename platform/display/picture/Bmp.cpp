@@ -76,6 +76,29 @@ BmpHeader CheckBmp(const std::vector<uint8_t>& f) {
     return h;
 }
 
+// One colour channel of a direct-colour pixel, by its mask.
+class Channel {
+public:
+    explicit Channel(uint32_t mask) : mask_(mask) {
+        if (!mask) return;
+        shift_ = __builtin_ctz(mask);
+        bits_ = __builtin_popcount(mask);
+    }
+    uint8_t operator()(uint32_t v) const {
+        if (!bits_) return 0;
+        uint32_t c = (v & mask_) >> shift_;
+        if (bits_ >= 8) return uint8_t(c >> (bits_ - 8));
+        uint32_t out = 0;
+        for (int filled = 0; filled < 8; filled += bits_) out = (out << bits_) | c;
+        const int total = ((8 + bits_ - 1) / bits_) * bits_;
+        return uint8_t(out >> (total - 8));
+    }
+
+private:
+    uint32_t mask_;
+    int shift_ = 0, bits_ = 0;
+};
+
 struct SdlSurfaceFree {
     void operator()(SDL_Surface* s) const { SDL_FreeSurface(s); }
 };
@@ -113,14 +136,23 @@ std::shared_ptr<GdiBitmap> DecodeBmp(const std::vector<uint8_t>& file) {
                         size_t(w));
         return b;
     }
-    SurfacePtr rgb(SDL_ConvertSurfaceFormat(s.get(), SDL_PIXELFORMAT_RGB888, 0));
-    if (!rgb) Raise(kErrInvalidPicture);
-    if (SDL_MUSTLOCK(rgb.get())) SDL_LockSurface(rgb.get());
+    // Direct colour: each channel widened to 8 bits by repeating its top
+    // bits, so that a full 5- or 6-bit channel stays 255.
+    const SDL_PixelFormat* f = s->format;
+    const int32_t n = f->BytesPerPixel;
+    if (n < 2 || n > 4) Raise(kErrInvalidPicture);
+    const Channel red(f->Rmask), green(f->Gmask), blue(f->Bmask);
     for (int32_t y = 0; y < rows; ++y) {
-        const uint8_t* src = static_cast<uint8_t*>(rgb->pixels) + size_t(y) * rgb->pitch;
+        const uint8_t* src = static_cast<uint8_t*>(s->pixels) + size_t(y) * s->pitch;
         uint8_t* dst = b->pixels.data() + size_t(y) * b->pitch;
-        std::memcpy(dst, src, size_t(w) * 4);
-        for (int32_t x = 0; x < w; ++x) dst[size_t(x) * 4 + 3] = 0;
+        for (int32_t x = 0; x < w; ++x, src += n, dst += 4) {
+            uint32_t v = 0;
+            std::memcpy(&v, src, size_t(n));
+            dst[0] = blue(v);
+            dst[1] = green(v);
+            dst[2] = red(v);
+            dst[3] = 0;
+        }
     }
     return b;
 }
