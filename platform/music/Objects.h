@@ -85,7 +85,6 @@ public:
     template <class Pick>
     void StopWhere(Pick pick);
     bool Idle() const { return playing.empty() && !tailing; }
-    bool Plays(const PlayState* st) const;
 
     fluid_synth_t* synth = nullptr;
     int32_t rate = 44100;

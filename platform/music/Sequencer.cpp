@@ -34,12 +34,6 @@ void Core::FreeSynth() {
     graceLeft = 0;
 }
 
-bool Core::Plays(const PlayState* st) const {
-    for (auto& s : playing)
-        if (s.get() == st) return true;
-    return false;
-}
-
 uint16_t Core::ChannelsOfOthers(const PlayState* except) const {
     uint16_t m = 0;
     for (auto& s : playing)
