@@ -10,6 +10,7 @@
 #include <string>
 
 #include "Demo.h"
+#include "Game.h"
 #include "common/Platform.h"
 #include "platform/display/Display.h"
 
@@ -37,8 +38,10 @@ bool Parse(int argc, char** argv, Options& o) {
             o.png = argv[++i];
         } else if (a == "--assets" && hasValue) {
             o.assets = argv[++i];
+        } else if (demo::GameOption(argc, argv, i)) {
         } else {
-            std::fprintf(stderr, "usage: %s [--frames N] [--png FILE] [--assets DIR]\n", argv[0]);
+            std::fprintf(stderr, "usage: %s [--frames N] [--png FILE] [--assets DIR] %s\n", argv[0],
+                         demo::GameUsage());
             return false;
         }
     }
@@ -71,7 +74,7 @@ int Run(const Options& opt) {
     }
 
     std::vector<std::unique_ptr<demo::Module>> modules;
-    modules.push_back(demo::MakeGardenScene());
+    modules.push_back(demo::MakeGame(opt.frames, opt.png));
     size_t started = 0;
     for (; started < modules.size(); ++started) {
         if (!modules[started]->Start(ctx)) {
