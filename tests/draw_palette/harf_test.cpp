@@ -78,6 +78,14 @@ TEST(HarfMix, ChannelsRoundHalfToEven) {
     EXPECT_EQ(harf::MixChannel(0, 1), 0);      // 0.5
 }
 
+TEST(HarfMix, NothingCloserThan765MapsToIndexZero) {
+    harf::Palette white{};
+    white.fill(PALETTEENTRY{255, 255, 255, 0});
+    EXPECT_EQ(harf::Nearest(white, PALETTEENTRY{0, 0, 0, 0}), 0);
+    white[5] = {255, 255, 254, 0};  // 764: strictly closer
+    EXPECT_EQ(harf::Nearest(white, PALETTEENTRY{0, 0, 0, 0}), 5);
+}
+
 TEST_F(Harf, MixesRoundHalfToEvenInTheTable) {
     Open();
     // Entries placed so that each rounding rule lands on another index:

@@ -30,6 +30,8 @@ TEST_F(Palettes, CreatePaletteRefusesArraysWhoseUpperBoundIsNot255) {
     // The run time's own answer for an array with no bounds yet.
     EXPECT_EQ(ErrorOf([&] { none.UBound(); }), ERR_SUBSCRIPT);
     EXPECT_EQ(ErrorOf([&] { none(0); }), ERR_SUBSCRIPT);
+    EXPECT_EQ(ErrorOf([&] { shifted(0); }), ERR_SUBSCRIPT);
+    EXPECT_EQ(ErrorOf([&] { VBArray<uint8_t> upsideDown(5, 4); }), ERR_SUBSCRIPT);
     EXPECT_FALSE(dd.DDCreatePalette(good, good, good).IsNothing());
     // Without an open display there is nothing to create it with.
     dd.DDClose();
