@@ -209,6 +209,7 @@ private:
         music_.Play(tune, true);
         if (seek >= 0) std::printf("music: tune %d resumes at music time %d\n", tune, seek);
         current_ = s;
+        fox_.x = 40;  // each scene is entered from the left
         sceneFrame_ = 0;
         sceneFrames_ = -1;
         if (total_ > 0) {
@@ -220,8 +221,12 @@ private:
     }
 
     void Leave(Context& ctx) {
-        const std::string shot = ScenePng(png_, SceneName(current_));
-        if (vexo::plat::SaveWindowPng(ctx.window, shot)) std::printf("scene %s saved to %s\n", SceneName(current_), shot.c_str());
+        // A scripted tour keeps a picture of each scene it leaves.
+        if (total_ > 0) {
+            const std::string shot = ScenePng(png_, SceneName(current_));
+            if (vexo::plat::SaveWindowPng(ctx.window, shot))
+                std::printf("scene %s saved to %s\n", SceneName(current_), shot.c_str());
+        }
         if (current_ == SceneId::Night) {
             sound_.Ambience(false);
             const int32_t rc = ctx.draw.FeedDarkOut(kFadeStepMs, VB_FALSE);

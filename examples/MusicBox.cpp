@@ -88,10 +88,11 @@ bool MusicBox::Start(const std::string& dir) {
         std::fprintf(stderr, "music: cannot write the MIDI files in %s\n", dir.c_str());
         return true;
     }
+    // Both tunes a little below full volume, leaving room for the effects.
     int32_t rc = music_.DMSetup();
-    if (rc == 0) rc = music_.DMCreateSegment(kTuneGarden, garden);
-    int32_t volume = -400;
-    if (rc == 0) rc = music_.DMCreateSegment(kTuneNight, night, 32767, volume, 1.0f);
+    int32_t repeats = 32767, volume = -700;
+    if (rc == 0) rc = music_.DMCreateSegment(kTuneGarden, garden, repeats, volume, 1.0f);
+    if (rc == 0) rc = music_.DMCreateSegment(kTuneNight, night, repeats, volume, 1.0f);
     if (rc != 0) {
         std::fprintf(stderr, "music: set-up failed (%d); playing without music\n", rc);
         music_.DMClose();

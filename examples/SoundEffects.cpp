@@ -155,6 +155,8 @@ bool SoundEffects::Start(vexo::HWND hwnd, const std::string& dir) {
         }
         const int32_t r = sound_.DsCreate(e.slot, path, e.copies);
         if (r != 0) std::fprintf(stderr, "sound: DsCreate %s gave %d\n", e.file, r);
+        // Plays keep this volume (DsPlay with bFlags true).
+        sound_.DsSetVolume(e.slot, -300);
     }
     ready_ = true;
     std::printf("sound: %d Hz, %d bits, %d channels; 4 effects loaded\n", hz, bits, channels);
