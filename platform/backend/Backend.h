@@ -13,7 +13,8 @@
 
 namespace vexo::plat {
 
-// The screen as 32-bit XRGB pixels (blue in the low byte).
+// The screen as 32-bit XRGB pixels (blue in the low byte; the top byte may
+// hold anything).
 struct Frame {
     const uint32_t* pixels = nullptr;
     int32_t width = 0;

@@ -5,6 +5,10 @@
 // keyboard input. Presents never wait: the wait for the next refresh is
 // WaitForVerticalBlank's alone, so a frame that waits once runs at the
 // refresh rate.
+//
+// The screen is already a finished picture in memory, so it goes straight
+// into each window's framebuffer (SDL_GetWindowSurface) and from there to the
+// window system: one copy, no renderer or texture in between.
 #include <SDL.h>
 
 #include <algorithm>
@@ -42,11 +46,9 @@ struct Win {
     HWND parent = 0;
     RECT outer{}, client{};  // screen coordinates, as the display has them
     SDL_Window* window = nullptr;  // top-level windows only
-    SDL_Renderer* renderer = nullptr;
-    SDL_Texture* texture = nullptr;
-    int32_t texW = 0, texH = 0;
+    SDL_Surface* picture = nullptr;  // full screen: the mode's picture before scaling
     bool fullscreen = false;
-    bool reload = true;  // the texture no longer matches the screen
+    bool reload = true;  // the framebuffer no longer matches the screen
     // Positions and sizes asked for by the application: their echoes in
     // SDL's events are not user actions.
     std::deque<Pair> ownMoves, ownSizes;
@@ -89,12 +91,10 @@ public:
             std::fprintf(stderr, "vexo: SDL window: %s\n", SDL_GetError());
             return;
         }
-        w.renderer = SDL_CreateRenderer(w.window, -1, 0);
-        if (!w.renderer) w.renderer = SDL_CreateRenderer(w.window, -1, SDL_RENDERER_SOFTWARE);
         Remember(w.ownMoves, {client.Left, client.Top});
         Remember(w.ownSizes, {std::max(Width(client), 1), std::max(Height(client), 1)});
         windowOf_[SDL_GetWindowID(w.window)] = hwnd;
-        Redraw(w);
+        Blank(w);
     }
 
     void WindowChanged(HWND hwnd, const RECT& outer, const RECT& client) override {
@@ -132,31 +132,21 @@ public:
             const bool full = h == owner;
             if (full != w.fullscreen) SetFullscreen(w, full);
             w.reload = true;
-            Redraw(w);
+            Blank(w);
         }
         exclusiveOwner_ = owner;
+        // The display's picture is about to be made again at the new size.
+        last_ = Frame{};
     }
 
     void Present(const Frame& frame, const RECT& dirty) override {
-        const RECT screen{0, 0, frame.width, frame.height};
+        last_ = frame;
         for (auto& [h, w] : wins_) {
-            if (!w.window || !w.renderer) continue;
+            if (!w.window) continue;
             // While a full-screen mode is in force only its window shows it.
             if (exclusiveOwner_ && h != exclusiveOwner_) continue;
-            const RECT area = w.fullscreen ? screen : w.client;
-            if (!EnsureTexture(w, Width(area), Height(area))) continue;
-            const bool reload = w.reload;
-            const RECT src = Intersect(reload ? area : Intersect(area, dirty), screen);
-            if (!reload && Empty(src)) continue;
-            // A moved window may reach off the screen, where it shows black.
-            if (reload && src != area) ClearTexture(w);
-            w.reload = false;
-            if (!Empty(src)) {
-                const SDL_Rect to{src.Left - area.Left, src.Top - area.Top, Width(src), Height(src)};
-                SDL_UpdateTexture(w.texture, &to, frame.pixels + int64_t(src.Top) * frame.pitch + src.Left,
-                                  frame.pitch * 4);
-            }
-            Redraw(w);
+            if (w.fullscreen) PresentFull(w, frame, dirty);
+            else PresentWindowed(w, frame, dirty);
         }
     }
 
@@ -175,6 +165,15 @@ public:
                 }
                 default: break;
             }
+        }
+        // Windows the user moved or resized show the screen at their new
+        // place at once, without waiting for the application's next present.
+        if (last_.pixels) {
+            for (auto& [h, w] : wins_)
+                if (w.window && w.reload && (!exclusiveOwner_ || h == exclusiveOwner_)) {
+                    if (w.fullscreen) PresentFull(w, last_, RECT{});
+                    else PresentWindowed(w, last_, RECT{});
+                }
         }
     }
 
@@ -227,56 +226,81 @@ private:
         }
     }
 
-    bool EnsureTexture(Win& w, int32_t width, int32_t height) {
-        if (width <= 0 || height <= 0) return false;
-        if (w.texture && w.texW == width && w.texH == height) return true;
-        if (w.texture) SDL_DestroyTexture(w.texture);
-        w.texture = SDL_CreateTexture(w.renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, width, height);
-        if (!w.texture) return false;
-        SDL_SetTextureScaleMode(w.texture, SDL_ScaleModeNearest);
-        w.texW = width;
-        w.texH = height;
-        ClearTexture(w);
-        w.reload = true;
-        return true;
+    // Copies the screen's r into `out` at (x, y), clipped to `out`.
+    static void CopyRect(const Frame& frame, RECT r, SDL_Surface* out, int32_t x, int32_t y) {
+        const int32_t dx = std::max(0, -x), dy = std::max(0, -y);
+        r.Left += dx, r.Top += dy, x += dx, y += dy;
+        r.Right = std::min(r.Right, r.Left + out->w - x);
+        r.Bottom = std::min(r.Bottom, r.Top + out->h - y);
+        if (Empty(r)) return;
+        const int bpp = out->format->BytesPerPixel;
+        SDL_ConvertPixels(Width(r), Height(r), SDL_PIXELFORMAT_RGB888,
+                          frame.pixels + int64_t(r.Top) * frame.pitch + r.Left, frame.pitch * 4,
+                          out->format->format, static_cast<uint8_t*>(out->pixels) + int64_t(y) * out->pitch + x * bpp,
+                          out->pitch);
     }
 
-    static void ClearTexture(Win& w) {
-        void* pixels;
-        int pitch;
-        if (SDL_LockTexture(w.texture, nullptr, &pixels, &pitch) == 0) {
-            std::fill_n(static_cast<uint8_t*>(pixels), size_t(pitch) * size_t(w.texH), uint8_t(0));
-            SDL_UnlockTexture(w.texture);
+    void PresentWindowed(Win& w, const Frame& frame, const RECT& dirty) {
+        const RECT screen{0, 0, frame.width, frame.height};
+        const bool reload = w.reload;
+        const RECT src = Intersect(reload ? w.client : Intersect(w.client, dirty), screen);
+        if (!reload && Empty(src)) return;
+        SDL_Surface* out = SDL_GetWindowSurface(w.window);
+        if (!out || SDL_LockSurface(out) != 0) return;
+        // A window reaching off the screen shows black there.
+        if (reload) std::fill_n(static_cast<uint8_t*>(out->pixels), size_t(out->pitch) * size_t(out->h), uint8_t(0));
+        CopyRect(frame, src, out, src.Left - w.client.Left, src.Top - w.client.Top);
+        SDL_UnlockSurface(out);
+        w.reload = false;
+        if (reload) {
+            SDL_UpdateWindowSurface(w.window);
+        } else {
+            const SDL_Rect r{src.Left - w.client.Left, src.Top - w.client.Top, Width(src), Height(src)};
+            SDL_UpdateWindowSurfaceRects(w.window, &r, 1);
         }
     }
 
-    void Redraw(Win& w) {
-        if (!w.renderer) return;
-        SDL_SetRenderDrawColor(w.renderer, 0, 0, 0, 255);
-        SDL_RenderClear(w.renderer);
-        if (w.texture) {
-            int outW = 0, outH = 0;
-            SDL_GetRendererOutputSize(w.renderer, &outW, &outH);
-            if (w.fullscreen) {
-                const RECT d = FitPicture(w.texW, w.texH, outW, outH);
-                const SDL_Rect dst{d.Left, d.Top, Width(d), Height(d)};
-                SDL_RenderCopy(w.renderer, w.texture, nullptr, &dst);
-            } else {
-                SDL_RenderCopy(w.renderer, w.texture, nullptr, nullptr);
-            }
+    void PresentFull(Win& w, const Frame& frame, const RECT& dirty) {
+        const RECT screen{0, 0, frame.width, frame.height};
+        if (!w.picture || w.picture->w != frame.width || w.picture->h != frame.height) {
+            if (w.picture) SDL_FreeSurface(w.picture);
+            w.picture = SDL_CreateRGBSurfaceWithFormat(0, frame.width, frame.height, 32, SDL_PIXELFORMAT_RGB888);
+            if (!w.picture) return;
+            SDL_SetSurfaceBlendMode(w.picture, SDL_BLENDMODE_NONE);
+            w.reload = true;
         }
-        SDL_RenderPresent(w.renderer);
+        const bool reload = w.reload;
+        const RECT src = reload ? screen : Intersect(dirty, screen);
+        if (Empty(src)) return;
+        CopyRect(frame, src, w.picture, src.Left, src.Top);
+        SDL_Surface* out = SDL_GetWindowSurface(w.window);
+        if (!out) return;
+        // Whole multiples, nearest neighbour, black around the picture.
+        const RECT d = FitPicture(frame.width, frame.height, out->w, out->h);
+        SDL_Rect dst{d.Left, d.Top, Width(d), Height(d)};
+        if (reload) SDL_FillRect(out, nullptr, 0);
+        SDL_BlitScaled(w.picture, nullptr, out, &dst);
+        w.reload = false;
+        const SDL_Rect shown{d.Left, d.Top, Width(d), Height(d)};
+        if (reload) SDL_UpdateWindowSurface(w.window);
+        else SDL_UpdateWindowSurfaceRects(w.window, &shown, 1);
+    }
+
+    // Black until the next present fills it (a new window, a mode change).
+    static void Blank(Win& w) {
+        SDL_Surface* out = SDL_GetWindowSurface(w.window);
+        if (!out) return;
+        SDL_FillRect(out, nullptr, 0);
+        SDL_UpdateWindowSurface(w.window);
     }
 
     void Close(Win& w) {
-        if (w.texture) SDL_DestroyTexture(w.texture);
-        if (w.renderer) SDL_DestroyRenderer(w.renderer);
+        if (w.picture) SDL_FreeSurface(w.picture);
         if (w.window) {
             windowOf_.erase(SDL_GetWindowID(w.window));
             SDL_DestroyWindow(w.window);
         }
-        w.texture = nullptr;
-        w.renderer = nullptr;
+        w.picture = nullptr;
         w.window = nullptr;
     }
 
@@ -287,13 +311,17 @@ private:
         Win& w = wins_[hwnd];
         switch (e.event) {
             case SDL_WINDOWEVENT_CLOSE: events_.WindowCloseRequested(hwnd); break;
-            case SDL_WINDOWEVENT_EXPOSED: Redraw(w); break;
+            case SDL_WINDOWEVENT_EXPOSED:
+                if (SDL_GetWindowSurface(w.window)) SDL_UpdateWindowSurface(w.window);
+                break;
             case SDL_WINDOWEVENT_FOCUS_LOST: input::ReleaseAllKeys(); break;
             case SDL_WINDOWEVENT_MOVED:
                 if (w.fullscreen || IsEcho(w.ownMoves, {e.data1, e.data2})) break;
                 UserMoved(hwnd, w, e.data1, e.data2, Width(w.client), Height(w.client));
                 break;
             case SDL_WINDOWEVENT_SIZE_CHANGED:
+                // A new size means a new framebuffer, which starts empty.
+                w.reload = true;
                 if (w.fullscreen || IsEcho(w.ownSizes, {e.data1, e.data2})) break;
                 UserMoved(hwnd, w, w.client.Left, w.client.Top, e.data1, e.data2);
                 break;
@@ -322,6 +350,7 @@ private:
     std::map<HWND, Win> wins_;
     std::map<uint32_t, HWND> windowOf_;
     HWND exclusiveOwner_ = 0;
+    Frame last_;  // the display's picture as last presented (it owns the pixels)
 };
 
 // The message box styles of the host's MsgBox: the button set in the low
@@ -379,6 +408,10 @@ std::unique_ptr<Backend> CreateSdlBackend(BackendEvents& events) {
     // Ctrl+C ends the program as usual instead of becoming an SDL event.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+    // Window framebuffers straight to the window system (X11 shared memory)
+    // rather than through an OpenGL texture, which on a software rasteriser
+    // costs more than the whole present.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "vexo: SDL video: %s\n", SDL_GetError());
         return nullptr;

@@ -3,6 +3,10 @@
 #include <cstring>
 #include <new>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "common/Error.h"
 
 namespace vexo::plat {
@@ -151,9 +155,22 @@ void ConvertToXrgb(const PixelStore& store, const RECT& r, const PALETTEENTRY* p
             case 24:
                 for (int32_t x = 0; x < w; ++x) d[x] = ReadPixel(s + 3 * x, 24);
                 break;
-            default:
-                for (int32_t x = 0; x < w; ++x) d[x] = ReadPixel(s + 4 * x, 32) & 0xFFFFFFu;
+            default: {
+                // Every present of a 32-bit screen comes through here: one
+                // masked pass, as fast as a copy.
+                int32_t x = 0;
+#if defined(__SSE2__)
+                const __m128i mask = _mm_set1_epi32(0xFFFFFF);
+                for (; x + 8 <= w; x += 8) {
+                    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 4 * x));
+                    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 4 * x + 16));
+                    _mm_storeu_si128(reinterpret_cast<__m128i*>(d + x), _mm_and_si128(a, mask));
+                    _mm_storeu_si128(reinterpret_cast<__m128i*>(d + x + 4), _mm_and_si128(b, mask));
+                }
+#endif
+                for (; x < w; ++x) d[x] = ReadPixel(s + 4 * x, 32) & 0xFFFFFFu;
                 break;
+            }
         }
     }
 }

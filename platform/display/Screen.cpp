@@ -172,16 +172,26 @@ void DisplayState::Present(const RECT& r) {
     // update to the whole screen.
     if (frameStale_) d = all;
     if (d.Right <= d.Left || d.Bottom <= d.Top) return;
-    ConvertToXrgb(*screen_, d, PaletteInForce(), frame_.data(), screen_->width);
     frameStale_ = false;
+    // A 32-bit screen is XRGB already (whatever its top byte holds): the
+    // backend reads it in place, and frame_ is made only when someone looks.
+    if (screen_->bpp == 32 && screen_->pitch % 4 == 0) {
+        frameBehind_ = true;
+        b.Present(Frame{reinterpret_cast<const uint32_t*>(screen_->bytes.data()), screen_->width, screen_->height,
+                        screen_->pitch / 4},
+                  d);
+        return;
+    }
+    ConvertToXrgb(*screen_, d, PaletteInForce(), frame_.data(), screen_->width);
+    frameBehind_ = false;
     b.Present(Frame{frame_.data(), screen_->width, screen_->height, screen_->width}, d);
 }
 
 Frame DisplayState::CurrentFrame() {
     EnsureFrame();
-    if (frameStale_) {
+    if (frameStale_ || frameBehind_) {
         ConvertToXrgb(*screen_, screen_->Bounds(), PaletteInForce(), frame_.data(), screen_->width);
-        frameStale_ = false;
+        frameStale_ = frameBehind_ = false;
     }
     return Frame{frame_.data(), screen_->width, screen_->height, screen_->width};
 }

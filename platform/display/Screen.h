@@ -100,6 +100,7 @@ private:
     int64_t systemTotal_ = int64_t(1) << 30, systemUsed_ = 0;
     std::vector<uint32_t> frame_;
     bool frameStale_ = true;
+    bool frameBehind_ = false;  // presented in place, frame_ not converted since
     std::vector<HWND> closeRequests_;
     plat::Backend* backend_ = nullptr;
 };
