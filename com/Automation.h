@@ -1,0 +1,231 @@
+// The automation side of a component: its object answers IDispatch from the
+// interface description, arguments arrive as VARIANTs and are converted to
+// the C++ method's types, by-reference arguments are written back, platform
+// objects travel as automation objects, raised errors become automation
+// exceptions. Server holds what each library's four entry points need.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "com/Com.h"
+#include "com/TypeDesc.h"
+#include "common/Ref.h"
+#include "common/Types.h"
+#include "common/VBArray.h"
+
+namespace vexo::com {
+
+// Live objects and locks of one library, for DllCanUnloadNow.
+struct ModuleCounts {
+    std::atomic<long> objects{0};
+    std::atomic<long> locks{0};
+};
+
+// A failure of argument conversion: the status and the argument's position
+// in DISPPARAMS::rgvarg.
+struct ArgError {
+    HRESULT hr;
+    UINT index;
+};
+
+// A platform object (surface, palette, ...) held by an automation client.
+// Clients can only hold it and pass it back; it has no members of its own.
+extern const IID IID_IVexoPlatformObject;
+struct IVexoPlatformObject : IDispatch {
+    virtual Ref<Unknown> Object() = 0;
+
+protected:
+    ~IVexoPlatformObject() = default;
+};
+// A new automation object holding `object` (null for an empty reference),
+// counted as a live object of `module`.
+IDispatch* WrapPlatformObject(const Ref<Unknown>& object, ModuleCounts& module);
+
+// The arguments of one call, converted from DISPPARAMS by the method's
+// description. Accessors hand out lvalues that by-reference C++ parameters
+// bind to; WriteBack copies them into the caller's references.
+class Args {
+public:
+    Args(const MethodDesc& m, const DISPPARAMS& dp, ModuleCounts& module);
+    ~Args();
+    Args(const Args&) = delete;
+    Args& operator=(const Args&) = delete;
+
+    int32_t& Long(size_t i) { return local(i).i4; }
+    VBBool& Bool(size_t i) { return local(i).i2; }
+    uint8_t& Byte(size_t i) { return local(i).ui1; }
+    float& Single(size_t i) { return local(i).r4; }
+    std::string& String(size_t i) { return local(i).str; }
+    VBArray<uint8_t>& Bytes(size_t i) { return local(i).bytes; }
+    template <class E>
+    E Enum(size_t i) {
+        return static_cast<E>(local(i).i4);
+    }
+    // The object argument as a reference of the platform type; a client
+    // object of another kind is a type mismatch.
+    template <class X>
+    Ref<X>& Obj(size_t i) {
+        Local& l = local(i);
+        if (!l.typed) {
+            Ref<X> typed = RefCast<X>(l.obj);
+            if (l.obj && !typed) throw ArgError{DISP_E_TYPEMISMATCH, l.rgIndex};
+            auto holder = std::make_shared<Ref<X>>(std::move(typed));
+            l.typedGet = [](const void* p) -> Unknown* { return static_cast<const Ref<X>*>(p)->get(); };
+            l.typed = holder;
+        }
+        return *static_cast<Ref<X>*>(l.typed.get());
+    }
+
+    void Ret(int32_t v);
+    void Ret(float v);
+    void Ret(uint8_t v);
+    void Ret(const std::string& v);
+    void Ret(const Variant& v);
+    template <class X>
+    void Ret(const Ref<X>& v) {
+        RetObject(Ref<Unknown>(v));
+    }
+
+    // Copies the by-reference arguments back into the caller's variables.
+    void WriteBack();
+    // Moves the result out (empty when the method returns nothing).
+    VARIANT TakeResult();
+
+private:
+    struct Local {
+        int32_t i4 = 0;
+        VBBool i2 = 0;
+        uint8_t ui1 = 0;
+        float r4 = 0;
+        std::string str;
+        VBArray<uint8_t> bytes;
+        Ref<Unknown> obj;
+        std::shared_ptr<void> typed;
+        Unknown* (*typedGet)(const void*) = nullptr;
+        VARIANT* target = nullptr;  // where to write back; null for none
+        bool targetIsVariant = false;
+        UINT rgIndex = 0;
+    };
+    Local& local(size_t i) { return locals_[i]; }
+    void Convert(size_t i, const VARIANT* src);
+    void RetObject(const Ref<Unknown>& v);
+
+    const MethodDesc& m_;
+    ModuleCounts& module_;
+    std::vector<Local> locals_;
+    VARIANT result_;
+};
+
+// The part of a component object every class shares: reference counting,
+// QueryInterface, names, type information, Invoke. Call runs method `index`.
+class DispatchBase : public IDispatch {
+public:
+    DispatchBase(const ClassDesc& d, ModuleCounts& module);
+    virtual ~DispatchBase();
+
+    HRESULT QueryInterface(REFIID riid, void** ppv) override;
+    ULONG AddRef() override;
+    ULONG Release() override;
+    HRESULT GetTypeInfoCount(UINT* pctinfo) override;
+    HRESULT GetTypeInfo(UINT iTInfo, LCID lcid, ITypeInfo** ppTInfo) override;
+    HRESULT GetIDsOfNames(REFIID riid, OLECHAR** rgszNames, UINT cNames, LCID lcid, DISPID* rgDispId) override;
+    HRESULT Invoke(DISPID dispIdMember, REFIID riid, LCID lcid, WORD wFlags, DISPPARAMS* pDispParams,
+                   VARIANT* pVarResult, EXCEPINFO* pExcepInfo, UINT* puArgErr) override;
+
+protected:
+    virtual void Call(size_t index, Args& a) = 0;
+    // The standard description text of a run-time error number.
+    virtual std::string Describe(int32_t number) = 0;
+
+private:
+    const ClassDesc& desc_;
+    ModuleCounts& module_;
+    std::atomic<ULONG> refs_{0};
+};
+
+// Names of the methods and parameters and their identifiers from a description.
+HRESULT NamesToIds(const ClassDesc& d, OLECHAR** names, UINT count, DISPID* ids);
+ITypeInfo* MakeTypeInfo(const ClassDesc& d, ModuleCounts& module);
+
+template <class T>
+using Thunk = void (*)(T&, Args&);
+template <class T>
+struct NamedThunk {
+    const char* name;
+    Thunk<T> fn;
+};
+
+// The dispatch table in interface order. Every method of the description
+// must have its thunk, in the same order; anything else is a build fault
+// reported by throwing.
+void CheckTableOrder(const ClassDesc& d, const std::vector<const char*>& names);
+template <class T>
+std::vector<Thunk<T>> MakeTable(const ClassDesc& d, const std::vector<NamedThunk<T>>& thunks) {
+    std::vector<const char*> names;
+    std::vector<Thunk<T>> table;
+    for (const auto& t : thunks) names.push_back(t.name), table.push_back(t.fn);
+    CheckTableOrder(d, names);
+    return table;
+}
+
+template <class T>
+class DispatchObject final : public DispatchBase {
+public:
+    DispatchObject(const ClassDesc& d, const std::vector<Thunk<T>>& table, ModuleCounts& module,
+                   std::string (*describe)(int32_t))
+        : DispatchBase(d, module), table_(table), describe_(describe), object_(std::make_unique<T>()) {}
+    T& object() { return *object_; }
+
+protected:
+    void Call(size_t index, Args& a) override { table_[index](*object_, a); }
+    std::string Describe(int32_t number) override { return describe_(number); }
+
+private:
+    const std::vector<Thunk<T>>& table_;
+    std::string (*describe_)(int32_t);
+    std::unique_ptr<T> object_;
+};
+
+// What one library's entry points share: its class, its counts and how to
+// make its object.
+class Server {
+public:
+    using Create = DispatchBase* (*)(ModuleCounts&);
+    Server(const ClassDesc& d, Create create) : desc_(d), create_(create) {}
+
+    HRESULT GetClassObject(REFCLSID rclsid, REFIID riid, void** ppv);
+    HRESULT CanUnloadNow() const;
+    // `anyFunctionInLibrary` locates the library file being registered.
+    HRESULT Register(const void* anyFunctionInLibrary) const;
+    HRESULT Unregister() const;
+    const ClassDesc& desc() const { return desc_; }
+    ModuleCounts& counts() { return counts_; }
+    Create create() const { return create_; }
+
+private:
+    const ClassDesc& desc_;
+    Create create_;
+    ModuleCounts counts_;
+};
+
+}  // namespace vexo::com
+
+// The four exported entry points of a component library, with C linkage.
+#define VEXO_COM_ENTRY_POINTS(server)                                                                     \
+    extern "C" __attribute__((visibility("default"))) vexo::com::HRESULT DllGetClassObject(               \
+        vexo::com::REFCLSID rclsid, vexo::com::REFIID riid, void** ppv) {                                 \
+        return (server).GetClassObject(rclsid, riid, ppv);                                                \
+    }                                                                                                     \
+    extern "C" __attribute__((visibility("default"))) vexo::com::HRESULT DllCanUnloadNow() {              \
+        return (server).CanUnloadNow();                                                                   \
+    }                                                                                                     \
+    extern "C" __attribute__((visibility("default"))) vexo::com::HRESULT DllRegisterServer() {            \
+        return (server).Register(reinterpret_cast<const void*>(&DllCanUnloadNow));                        \
+    }                                                                                                     \
+    extern "C" __attribute__((visibility("default"))) vexo::com::HRESULT DllUnregisterServer() {          \
+        return (server).Unregister();                                                                     \
+    }

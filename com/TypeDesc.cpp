@@ -1,0 +1,188 @@
+// Names, identifiers and type information from an interface description, and
+// the interface-definition text made from it.
+#include <atomic>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <sstream>
+
+#include "com/Automation.h"
+#include "com/TypeDesc.h"
+
+namespace vexo::com {
+
+VARTYPE VarTypeOf(Ty t) {
+    switch (t) {
+        case Ty::Void: return VT_EMPTY;
+        case Ty::Bool: return VT_BOOL;
+        case Ty::Byte: return VT_UI1;
+        case Ty::Long: case Ty::Enum: return VT_I4;
+        case Ty::Single: return VT_R4;
+        case Ty::String: return VT_BSTR;
+        case Ty::Variant: return VT_VARIANT;
+        case Ty::Surface: case Ty::Palette: return VT_DISPATCH;
+        case Ty::ByteArray: return VT_ARRAY | VT_UI1;
+    }
+    return VT_EMPTY;
+}
+
+bool NamesEqual(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+HRESULT NamesToIds(const ClassDesc& d, OLECHAR** names, UINT count, DISPID* ids) {
+    if (!names || !ids || count == 0) return E_INVALIDARG;
+    for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
+    auto text = [&](UINT i) {
+        BSTR b = SysAllocString(names[i]);
+        std::string s = Utf8FromBstr(b);
+        SysFreeString(b);
+        return s;
+    };
+    const MethodDesc* found = nullptr;
+    const std::string name = text(0);
+    for (size_t m = 0; m < d.methods.size(); ++m)
+        if (NamesEqual(d.methods[m].name, name)) {
+            found = &d.methods[m];
+            ids[0] = DISPID(kFirstDispId + m);
+            break;
+        }
+    if (!found) return DISP_E_UNKNOWNNAME;
+    bool all = true;
+    for (UINT i = 1; i < count; ++i) {
+        const std::string p = text(i);
+        for (size_t k = 0; k < found->params.size(); ++k)
+            if (NamesEqual(found->params[k].name, p)) ids[i] = DISPID(k);
+        all = all && ids[i] != DISPID_UNKNOWN;
+    }
+    return all ? S_OK : DISP_E_UNKNOWNNAME;
+}
+
+namespace {
+
+class TypeInfo final : public ITypeInfo {
+public:
+    TypeInfo(const ClassDesc& d, ModuleCounts& m) : d_(d), module_(m) { ++module_.objects; }
+    ~TypeInfo() { --module_.objects; }
+
+    HRESULT QueryInterface(REFIID riid, void** ppv) override {
+        if (!ppv) return E_POINTER;
+        if (riid == IID_IUnknown || riid == IID_ITypeInfo) {
+            *ppv = static_cast<ITypeInfo*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG AddRef() override { return ++refs_; }
+    ULONG Release() override {
+        ULONG left = --refs_;
+        if (left == 0) delete this;
+        return left;
+    }
+    HRESULT GetGuid(GUID* iid) override { return iid ? (*iid = d_.iid, S_OK) : E_POINTER; }
+    HRESULT GetFuncCount(UINT* n) override { return n ? (*n = UINT(d_.methods.size()), S_OK) : E_POINTER; }
+    HRESULT GetNames(MEMBERID memid, BSTR* out, UINT max, UINT* count) override {
+        if (!out || !count) return E_POINTER;
+        *count = 0;
+        if (memid < kFirstDispId || size_t(memid - kFirstDispId) >= d_.methods.size()) return DISP_E_MEMBERNOTFOUND;
+        const MethodDesc& m = d_.methods[size_t(memid - kFirstDispId)];
+        if (max > 0) out[(*count)++] = BstrFromUtf8(m.name);
+        for (size_t k = 0; k < m.params.size() && *count < max; ++k) out[(*count)++] = BstrFromUtf8(m.params[k].name);
+        return S_OK;
+    }
+    HRESULT GetIDsOfNames(OLECHAR** names, UINT n, MEMBERID* ids) override { return NamesToIds(d_, names, n, ids); }
+    HRESULT GetContainingTypeLib(GUID* libid, WORD* major, WORD* minor) override {
+        if (!libid || !major || !minor) return E_POINTER;
+        *libid = d_.libid;
+        *major = d_.major;
+        *minor = d_.minor;
+        return S_OK;
+    }
+    const ClassDesc* Description() override { return &d_; }
+
+private:
+    const ClassDesc& d_;
+    ModuleCounts& module_;
+    std::atomic<ULONG> refs_{0};
+};
+
+const char* IdlType(Ty t, const char* enumName) {
+    switch (t) {
+        case Ty::Void: return "void";
+        case Ty::Bool: return "VARIANT_BOOL";
+        case Ty::Byte: return "unsigned char";
+        case Ty::Long: return "long";
+        case Ty::Single: return "single";
+        case Ty::String: return "BSTR";
+        case Ty::Variant: return "VARIANT";
+        case Ty::Surface: return "IDispatch*";  // DirectDrawSurface7 of the platform library
+        case Ty::Palette: return "IDispatch*";  // DirectDrawPalette
+        case Ty::ByteArray: return "SAFEARRAY(unsigned char)";
+        case Ty::Enum: return enumName;
+    }
+    return "VARIANT";
+}
+
+std::string Hex(const GUID& g) {
+    std::string s = GuidToString(g);
+    return s.substr(1, s.size() - 2);
+}
+
+}  // namespace
+
+ITypeInfo* MakeTypeInfo(const ClassDesc& d, ModuleCounts& module) {
+    auto* t = new (std::nothrow) TypeInfo(d, module);
+    if (t) t->AddRef();
+    return t;
+}
+
+std::string WriteIdl(const ClassDesc& d) {
+    std::ostringstream o;
+    o << "[\n  uuid(" << Hex(d.libid) << "),\n  version(" << d.major << "." << d.minor << ")\n]\n";
+    o << "library " << d.library << "\n{\n";
+    o << "    importlib(\"stdole2.tlb\");\n\n";
+    for (const EnumDesc& e : d.enums) {
+        o << "    typedef enum {\n";
+        for (size_t i = 0; i < e.members.size(); ++i)
+            o << "        " << e.members[i].first << " = " << e.members[i].second
+              << (i + 1 < e.members.size() ? ",\n" : "\n");
+        o << "    } " << e.name << ";\n\n";
+    }
+    o << "    [\n      odl,\n      uuid(" << Hex(d.iid) << "),\n      hidden,\n      dual,\n      nonextensible,\n"
+      << "      oleautomation\n    ]\n    interface " << d.interfaceName << " : IDispatch {\n";
+    for (size_t m = 0; m < d.methods.size(); ++m) {
+        const MethodDesc& md = d.methods[m];
+        o << "        [id(0x" << std::hex << (kFirstDispId + m) << std::dec << ")]\n        HRESULT " << md.name << "(";
+        bool first = true;
+        for (const ParamDesc& p : md.params) {
+            o << (first ? "\n" : ",\n") << "            [in";
+            first = false;
+            if (p.byRef()) o << ", out";
+            if (p.optional()) {
+                char buf[32];
+                std::snprintf(buf, sizeof buf, "%.9g", p.def);
+                o << ", optional, defaultvalue(" << buf << ")";
+            }
+            o << "] " << IdlType(p.type, p.enumName) << (p.byRef() ? "* " : " ") << p.name;
+        }
+        if (md.result != Ty::Void) {
+            o << (first ? "\n" : ",\n") << "            [out, retval] " << IdlType(md.result, md.resultEnum)
+              << "* result";
+            first = false;
+        }
+        o << ");\n";
+    }
+    o << "    };\n\n";
+    o << "    [\n      uuid(" << Hex(d.clsid) << "),\n      version(" << d.major << "." << d.minor
+      << ")\n    ]\n    coclass " << d.className << " {\n        [default] interface " << d.interfaceName
+      << ";\n    };\n};\n";
+    return o.str();
+}
+
+}  // namespace vexo::com
