@@ -2,6 +2,7 @@
 // backend and compares what the X server shows with what a headless run of
 // the same calls gives (a child process saves those pixels first). Without
 // an X server the tests are skipped with the reason.
+#include <SDL.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -16,6 +17,7 @@
 #include "XServer.h"
 #include "platform/backend/Sdl.h"
 #include "platform/display/Display.h"
+#include "platform/input/Input.h"
 
 namespace {
 
@@ -242,8 +244,31 @@ TEST(SdlWindow, HostServices) {
     EXPECT_EQ(api::ShowCursor(0), c0 - 2);
     EXPECT_EQ(api::ShowCursor(1), c0 - 1);
     EXPECT_EQ(api::ShowCursor(1), c0);
-    // No key of the real keyboard is down.
+    // Keys come from SDL's keyboard events: down now sets 0x8000, a press
+    // since the previous query sets bit 0, even when the key is up again.
     EXPECT_EQ(api::GetAsyncKeyState(0x1B), 0);
+    auto key = [](SDL_Scancode sc, bool down) {
+        SDL_Event e{};
+        e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+        e.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+        e.key.keysym.scancode = sc;
+        SDL_PushEvent(&e);
+    };
+    key(SDL_SCANCODE_ESCAPE, true);
+    EXPECT_EQ(uint16_t(api::GetAsyncKeyState(0x1B)), 0x8001u);
+    EXPECT_EQ(uint16_t(api::GetAsyncKeyState(0x1B)), 0x8000u) << "the press was reported once";
+    EXPECT_TRUE(plat::input::IsKeyDown(0x01)) << "the input platform's keyboard sees it too";
+    key(SDL_SCANCODE_ESCAPE, false);
+    key(SDL_SCANCODE_A, true);
+    key(SDL_SCANCODE_A, false);
+    EXPECT_EQ(api::GetAsyncKeyState(0x1B), 0);
+    EXPECT_FALSE(plat::input::IsKeyDown(0x01));
+    EXPECT_EQ(api::GetAsyncKeyState('A'), 1) << "pressed and let go between two queries";
+    EXPECT_EQ(api::GetAsyncKeyState('A'), 0);
+    key(SDL_SCANCODE_RSHIFT, true);
+    EXPECT_EQ(uint16_t(api::GetAsyncKeyState(0x10)), 0x8001u) << "either shift key is VK_SHIFT";
+    key(SDL_SCANCODE_RSHIFT, false);
+    EXPECT_EQ(api::GetAsyncKeyState(0x10), 0);
     // WaitForVerticalBlank paces to the refresh: 10 waits take about 10
     // refresh periods, not nothing.
     Ref<DirectDraw7> dd = api::CreateDirectX7()->DirectDrawCreate("");
