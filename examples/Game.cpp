@@ -83,7 +83,7 @@ public:
             tour_ = {SceneId::Garden, SceneId::Night, SceneId::Garden};
         }
         garden_ = MakeGardenScene();
-        for (int x : {112, 150, 236, 320, 400, 520, 580}) gems_.push_back({x});
+        for (int x : {64, 96, 236, 320, 400, 520, 580}) gems_.push_back({x});
         fox_.y = fox_.groundY;
         return Enter(ctx, tour_[0]);
     }
@@ -209,7 +209,8 @@ private:
         music_.Play(tune, true);
         if (seek >= 0) std::printf("music: tune %d resumes at music time %d\n", tune, seek);
         current_ = s;
-        fox_.x = 40;  // each scene is entered from the left
+        fox_.x = 40;  // each scene is entered from the left, its gems all there
+        for (Gem& g : gems_) g.away = 0;
         sceneFrame_ = 0;
         sceneFrames_ = -1;
         if (total_ > 0) {
@@ -338,7 +339,7 @@ Fox::Events Fox::Update(const Controls& c, int width) {
             vy = -10;
             onGround = false;
             ev.jumped = true;
-        } else if (vy > -4) {
+        } else if (vy > -6) {
             vy = -7;  // a flap in the air
             ev.jumped = true;
         }

@@ -47,7 +47,7 @@ void InputControl::Script(int f, int n) {
     // Run right, jump twice (the second press flaps in the air), stop, then
     // turn left for the last frames, so the picture shows the fox moved and
     // mirrored and names the last key.
-    const int jump1 = n / 4, jump2 = jump1 + 2, turn = n - 3;
+    const int jump1 = n / 2, jump2 = jump1 + 6, turn = n - 3;
     if (f == 0) vi::PressKey(kRight);
     if (f == jump1 || f == jump2) vi::PressKey(kSpace);
     if (f == jump1 + 1 || f == jump2 + 1) vi::ReleaseKey(kSpace);
