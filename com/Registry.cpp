@@ -148,28 +148,23 @@ HRESULT Register(const ClassRecord& r) {
 HRESULT Unregister(const CLSID& clsid) {
     std::error_code ec;
     const fs::path cls = ClassFile(clsid);
-    Fields f;
-    try {
-        if (!ReadFields(cls, f))
-            return Fail(SELFREG_E_CLASS, "class " + GuidToString(clsid) + " is not registered");
-    } catch (const std::exception&) {
-        f.clear();  // unreadable: only the class file itself is known to be ours
-    }
-    // The other records go only when they still point at this class.
-    auto pointsHere = [&](const fs::path& file) {
-        Fields o;
-        try {
-            return ReadFields(file, o) && o["CLSID"] == GuidToString(clsid);
-        } catch (const std::exception&) {
-            return false;
+    if (!fs::exists(cls, ec)) return Fail(SELFREG_E_CLASS, "class " + GuidToString(clsid) + " is not registered");
+    // The program-identifier and type-library records of the class are those
+    // that name it; records naming another class stay, readable or not.
+    const std::string id = GuidToString(clsid);
+    for (const char* sub : {"ProgID", "TypeLib"}) {
+        std::vector<fs::path> ours;
+        std::error_code walk, kind;
+        for (fs::recursive_directory_iterator it(fs::path(Root()) / sub, walk), end; !walk && it != end;
+             it.increment(walk)) {
+            if (!it->is_regular_file(kind)) continue;
+            Fields o;
+            try {
+                if (ReadFields(it->path(), o) && o["CLSID"] == id) ours.push_back(it->path());
+            } catch (const std::exception&) {
+            }
         }
-    };
-    if (auto p = f.find("ProgID"); p != f.end() && ValidProgId(p->second) && pointsHere(ProgIdFile(p->second)))
-        fs::remove(ProgIdFile(p->second), ec);
-    try {
-        ClassRecord r = ParseClass(f, cls);
-        if (pointsHere(TypeLibFile(r))) fs::remove(TypeLibFile(r), ec);
-    } catch (const std::exception&) {
+        for (const auto& p : ours) fs::remove(p, ec);
     }
     if (!fs::remove(cls, ec) || ec) return Fail(REGDB_E_WRITEREGDB, "cannot remove " + cls.string());
     return S_OK;
