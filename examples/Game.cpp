@@ -222,6 +222,7 @@ private:
     }
 
     void Leave(Context& ctx) {
+        std::printf("scene %s: fox at x %d, %d gems so far\n", SceneName(current_), static_cast<int>(fox_.x), score_);
         // A scripted tour keeps a picture of each scene it leaves.
         if (total_ > 0) {
             const std::string shot = ScenePng(png_, SceneName(current_));

@@ -56,10 +56,16 @@ void InputControl::Script(int f, int n) {
         vi::PressKey(kLeft);
     }
     if (f == turn + 1) vi::ReleaseKey(kLeft);
-    // The joystick pushes right through the middle of the scene.
+    // Through the middle third the joystick runs the fox instead of the key.
     if (virtualStick_ >= 0) {
-        if (f == n / 3) vi::SetVirtualAxis(virtualStick_, 0, 1.0);
-        if (f == (2 * n) / 3) vi::SetVirtualAxis(virtualStick_, 0, 0.0);
+        if (f == n / 3) {
+            vi::ReleaseKey(kRight);
+            vi::SetVirtualAxis(virtualStick_, 0, 1.0);
+        }
+        if (f == (2 * n) / 3) {
+            vi::SetVirtualAxis(virtualStick_, 0, 0.0);
+            if (f < turn) vi::PressKey(kRight);
+        }
     }
 }
 
