@@ -137,10 +137,11 @@ unsigned long XServer::FindWindow(const std::string& title) {
     if (!XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &n)) return 0;
     unsigned long found = 0;
     for (unsigned i = 0; i < n && !found; ++i) {
-        char* name = nullptr;
-        if (XFetchName(d, children[i], &name) && name) {
-            if (title == name) found = children[i];
-            XFree(name);
+        // Any encoding: SDL's dialogs name themselves in UTF-8.
+        XTextProperty name{};
+        if (XGetWMName(d, children[i], &name) && name.value) {
+            if (title == std::string(reinterpret_cast<const char*>(name.value), name.nitems)) found = children[i];
+            XFree(name.value);
         }
     }
     if (children) XFree(children);

@@ -240,10 +240,15 @@ TEST(SdlWindow, HostServices) {
     EXPECT_LT(dt, 1000u);
     // ShowCursor nests as a counter; the cursor shows while it is >= 0.
     const int32_t c0 = plat::CursorCount();
-    EXPECT_EQ(api::ShowCursor(0), c0 - 1);
-    EXPECT_EQ(api::ShowCursor(0), c0 - 2);
-    EXPECT_EQ(api::ShowCursor(1), c0 - 1);
-    EXPECT_EQ(api::ShowCursor(1), c0);
+    ASSERT_EQ(c0, 0);
+    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_ENABLE);
+    EXPECT_EQ(api::ShowCursor(0), -1);
+    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
+    EXPECT_EQ(api::ShowCursor(0), -2);
+    EXPECT_EQ(api::ShowCursor(1), -1);
+    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE) << "still below 0";
+    EXPECT_EQ(api::ShowCursor(1), 0);
+    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_ENABLE);
     // Keys come from SDL's keyboard events: down now sets 0x8000, a press
     // since the previous query sets bit 0, even when the key is up again.
     EXPECT_EQ(api::GetAsyncKeyState(0x1B), 0);
@@ -280,6 +285,26 @@ TEST(SdlWindow, HostServices) {
     const double period = 1000.0 / mode.lMipMapCount;
     EXPECT_GT(ms, 9 * period);
     EXPECT_LT(ms, 30 * period);
+}
+
+TEST(SdlWindow, MsgBoxIsARealDialog) {
+    REQUIRE_X();
+    // Someone closes the dialog from outside, as a user closing its frame
+    // would: the answer is the box's Cancel.
+    std::thread user([] {
+        xtest::XServer* x = g_x;
+        for (int i = 0; i < 200; ++i) {
+            if (const unsigned long w = x->FindWindow("vexo message test")) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+                x->RequestClose(w);
+                return;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(25));
+        }
+    });
+    const int32_t answer = api::MsgBox("Sound could not start.", 1 | MB_ICONEXCLAMATION, "vexo message test");
+    user.join();
+    EXPECT_EQ(answer, 2);
 }
 
 TEST(SdlWindow, FitPictureKeepsAspectAndWholeMultiples) {
