@@ -136,6 +136,21 @@ TEST_F(ComClient, AGameDrawsReadsAKeyAndPlaysSoundAndMusic) {
         EXPECT_EQ(hz.vt, VT_I4);
         EXPECT_EQ(hz.lVal, 22050);
         EXPECT_EQ(bits, 8);
+        // A named argument: Channels only, as `DsSetup hWnd, Channels:=ch`.
+        int32_t ch = 5;
+        {
+            BSTR names[] = {BstrFromUtf8("DsSetup"), BstrFromUtf8("channels")};
+            DISPID ids[2];
+            ASSERT_EQ(sound->GetIDsOfNames(IID_NULL, names, 2, 0, ids), S_OK);
+            for (BSTR n : names) SysFreeString(n);
+            EXPECT_EQ(ids[1], 3);
+            VARIANT args[] = {MakeByRef(VT_I4, &ch), MakeI4(wnd)};  // named first, then positional reversed
+            DISPPARAMS dp{args, &ids[1], 2, 1};
+            VARIANT result;
+            ASSERT_EQ(sound->Invoke(ids[0], IID_NULL, 0, DISPATCH_METHOD, &dp, &result, nullptr, nullptr), S_OK);
+            EXPECT_EQ(result.lVal, 0);
+            EXPECT_EQ(ch, 2);
+        }
         // A reference of another type cannot be written back.
         int16_t shortHz = 11025;
         EXPECT_EQ(Call(sound.p, "DsSetup", {MakeI4(wnd), MakeByRef(VT_I2, &shortHz)}).hr, DISP_E_TYPEMISMATCH);
