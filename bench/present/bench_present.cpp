@@ -5,6 +5,8 @@
 // same run. Both wait for nothing: VEXO_NO_VSYNC=1 turns the refresh wait of
 // DDFlip off. Uses $DISPLAY, or starts a private Xvfb when there is none.
 // Times are wall-clock (the X server's share of a present is real work).
+// The backend asks SDL for unaccelerated window framebuffers, a process-wide
+// hint, so the direct path's software renderer presents the same way.
 #include <SDL2/SDL.h>
 #include <benchmark/benchmark.h>
 
