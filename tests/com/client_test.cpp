@@ -4,6 +4,7 @@
 // window and the key press come from the host platform.
 #include <gtest/gtest.h>
 
+#include "common/DInput.h"
 #include "common/Platform.h"
 #include "platform/input/VirtualInput.h"
 #include "tests/com/ComClient.h"
@@ -110,6 +111,12 @@ TEST_F(ComClient, AGameDrawsReadsAKeyAndPlaysSoundAndMusic) {
         Held<IDispatch> input(Create("VexoDX7Input.DXInput"));
         ASSERT_TRUE(input.p);
         plat::input::ResetVirtualInput();
+        // A platform failure is raised with the platform's own status.
+        Outcome notWindow = Call(input.p, "DIKeyBordSetup", {MakeI4(wnd + 1000)});
+        EXPECT_EQ(notWindow.hr, DISP_E_EXCEPTION);
+        EXPECT_EQ(notWindow.excep.scode, status::DIERR_HANDLE);
+        EXPECT_EQ(notWindow.Error(), status::DIERR_HANDLE);
+        EXPECT_EQ(notWindow.Description(), "Automation error");
         EXPECT_EQ(Call(input.p, "DIKeyBordSetup", {MakeI4(wnd)}).hr, S_OK);
         plat::input::PressKey(203);
         EXPECT_EQ(Call(input.p, "DIUpdate").Long(), 9);  // no joystick tables yet
@@ -180,7 +187,10 @@ TEST_F(ComClient, AGameDrawsReadsAKeyAndPlaysSoundAndMusic) {
         EXPECT_EQ(Call(music.p, "DMStop", {MakeI4(3)}).Long(), 0);
         EXPECT_EQ(Call(music.p, "DMPlay", {MakeI4(100)}).Long(), 9);
         Call(music.p, "DMClose");
+        EXPECT_EQ(CanUnloadNow(Clsid("VexoDX7Music.DXMusic")), S_FALSE);
     }
+    EXPECT_EQ(CanUnloadNow(Clsid("VexoDX7Music.DXMusic")), S_OK);
+    EXPECT_EQ(CanUnloadNow(Clsid("VexoDX7Input.DXInput")), S_OK);
     EXPECT_EQ(CanUnloadNow(drawId), S_OK);
 }
 
