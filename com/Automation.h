@@ -110,7 +110,12 @@ private:
         bool targetIsVariant = false;
         UINT rgIndex = 0;
     };
-    Local& local(size_t i) { return locals_[i]; }
+    // A thunk asking for an argument its description does not have is a
+    // build fault; it fails the call instead of reading past the arguments.
+    Local& local(size_t i) {
+        if (i >= locals_.size()) throw ArgError{E_UNEXPECTED, UINT(i)};
+        return locals_[i];
+    }
     void Convert(size_t i, const VARIANT* src);
     void RetObject(const Ref<Unknown>& v);
 

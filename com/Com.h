@@ -28,6 +28,7 @@ inline constexpr bool Failed(HRESULT hr) { return hr < 0; }
 
 inline constexpr HRESULT S_OK = 0;
 inline constexpr HRESULT S_FALSE = 1;
+inline constexpr HRESULT E_UNEXPECTED = Hr(0x8000FFFF);
 inline constexpr HRESULT E_NOTIMPL = Hr(0x80004001);
 inline constexpr HRESULT E_NOINTERFACE = Hr(0x80004002);
 inline constexpr HRESULT E_POINTER = Hr(0x80004003);
