@@ -78,6 +78,7 @@ Args::Args(const MethodDesc& m, const DISPPARAMS& dp, ModuleCounts& module)
     : m_(m), module_(module), locals_(m.params.size()) {
     VariantInit(&result_);
     const UINT positional = dp.cArgs - dp.cNamedArgs;
+    if (dp.cArgs > 0 && !dp.rgvarg) throw ArgError{E_INVALIDARG, 0};
     if (dp.cNamedArgs > dp.cArgs || positional > m.params.size()) throw ArgError{DISP_E_BADPARAMCOUNT, 0};
     std::vector<const VARIANT*> given(m.params.size(), nullptr);
     for (UINT i = 0; i < positional; ++i) {
@@ -108,6 +109,10 @@ void Args::Convert(size_t i, const VARIANT* src) {
     const ParamDesc& p = m_.params[i];
     Local& l = locals_[i];
     const VARTYPE want = VarTypeOf(p.type);
+    for (const VARIANT* v = src; v->vt & VT_BYREF; v = v->pvarVal) {
+        if (!v->pvarVal) throw ArgError{E_INVALIDARG, l.rgIndex};  // a reference to nothing
+        if (v->vt != (VT_BYREF | VT_VARIANT)) break;
+    }
     // A reference is written back when the parameter is by reference: into
     // a reference of the declared type, or into a referenced VARIANT.
     if (p.byRef() && (src->vt & VT_BYREF)) {
@@ -162,6 +167,8 @@ void Args::Convert(size_t i, const VARIANT* src) {
             if (v->vt == (VT_ARRAY | VT_UI1)) a = v->parray;
             else if (v->vt == (VT_BYREF | VT_ARRAY | VT_UI1)) a = *v->pparray;
             else throw ArgError{DISP_E_TYPEMISMATCH, l.rgIndex};
+            if (a && (a->cbElements != 1 || (a->cDims == 1 && a->rgsabound[0].cElements > 0 && !a->pvData)))
+                throw ArgError{DISP_E_TYPEMISMATCH, l.rgIndex};
             if (a && a->cDims == 1 && a->rgsabound[0].cElements > 0) {
                 int32_t lo = 0, hi = 0;
                 SafeArrayGetLBound(a, 1, &lo);

@@ -87,6 +87,27 @@ TEST_F(ComClient, AGameDrawsReadsAKeyAndPlaysSoundAndMusic) {
         EXPECT_EQ(none.result.vt, VT_DISPATCH);
         EXPECT_EQ(none.result.pdispVal, nullptr);
 
+        // Arrays as a compiled client passes them: by reference.
+        VARIANT red = Bytes(0, 255, 1), green = Bytes(0, 255, 2), blue = Bytes(0, 255, 3);
+        Outcome byRef = Call(draw.p, "DDCreatePalette", {MakeByRef(VT_ARRAY | VT_UI1, &red.parray),
+                                                         MakeByRef(VT_ARRAY | VT_UI1, &green.parray),
+                                                         MakeByRef(VT_ARRAY | VT_UI1, &blue.parray)});
+        Held<IDispatch> palette2(TakeObject(byRef));
+        EXPECT_TRUE(palette2.p);
+        EXPECT_EQ(static_cast<uint8_t*>(green.parray->pvData)[255], 2);
+        // Hostile shapes: an array of another element size, a reference to nothing,
+        // arguments announced but not given.
+        VARIANT longs;
+        longs.vt = VT_ARRAY | VT_UI1;
+        longs.parray = SafeArrayCreateVector(VT_I4, 0, 256);
+        EXPECT_EQ(Call(draw.p, "DDCreatePalette", {longs, Bytes(0, 255, 1), Bytes(0, 255, 1)}).hr,
+                  DISP_E_TYPEMISMATCH);
+        EXPECT_EQ(Call(draw.p, "DDGetSurfaceWidth", {MakeByRef(VT_DISPATCH, nullptr)}).hr, E_INVALIDARG);
+        DISPPARAMS hollow{nullptr, nullptr, 2, 0};
+        EXPECT_EQ(draw->Invoke(IdOf(draw.p, "DDBlt"), IID_NULL, 0, DISPATCH_METHOD, &hollow, nullptr, nullptr,
+                               nullptr), E_INVALIDARG);
+        VariantClear(&red), VariantClear(&green), VariantClear(&blue);
+
         // A raising method: the error number in its automation form, with its text.
         Outcome raised = Call(draw.p, "DDSetPalette", {Obj(nullptr), Obj(palette.p)});
         EXPECT_EQ(raised.hr, DISP_E_EXCEPTION);
