@@ -22,11 +22,9 @@ struct Options {
     std::string assets;
 };
 
-bool Headless() {
-    const char* forced = std::getenv("VEXO_BACKEND");
-    if (forced && *forced) return std::strcmp(forced, "headless") == 0;
-    return !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY");
-}
+// Asks the platform, which falls back to headless when a window cannot open
+// even though one was asked for.
+bool Headless() { return vexo::plat::BackendName() == "headless"; }
 
 bool Parse(int argc, char** argv, Options& o) {
     for (int i = 1; i < argc; ++i) {

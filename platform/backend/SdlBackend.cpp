@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <deque>
 #include <map>
 #include <string>
@@ -414,6 +415,15 @@ std::unique_ptr<Backend> CreateSdlBackend(BackendEvents& events) {
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "vexo: SDL video: %s\n", SDL_GetError());
+        return nullptr;
+    }
+    // Without a display SDL settles for windows nobody sees; the headless
+    // backend does that job (and can save its frames).
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!driver || std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0 ||
+        std::strcmp(driver, "evdev") == 0) {
+        std::fprintf(stderr, "vexo: no display for SDL windows (driver %s)\n", driver ? driver : "none");
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
         return nullptr;
     }
     return std::make_unique<SdlBackend>(events);
