@@ -93,6 +93,14 @@ TEST(SdlWindow, WindowedFlipShowsTheHeadlessPixelsAndFollowsTheWindow) {
     EXPECT_EQ(gh, 240);
     EXPECT_EQ(CaptureMatches(want.px, c.Left, c.Top, w, h), "");
 
+    // A child window lives inside its parent's picture: no window of its own.
+    const HWND child = plat::CreateWindow("vexo child test", 10, 10, 50, 40, scene.Window());
+    ASSERT_NE(child, 0);
+    EXPECT_EQ(api::GetParent(child), scene.Window());
+    EXPECT_EQ(api::GetParent(scene.Window()), 0);
+    EXPECT_EQ(g_x->FindWindow("vexo child test"), 0u);
+    plat::DestroyWindow(child);
+
     // The user drags the window elsewhere: the next call sees it, and the
     // next present draws the picture there.
     g_x->MoveResize(xw, 300, 200, 320, 240);
