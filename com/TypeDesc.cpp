@@ -164,7 +164,9 @@ std::string WriteIdl(const ClassDesc& d) {
             o << (first ? "\n" : ",\n") << "            [in";
             first = false;
             if (p.byRef()) o << ", out";
-            if (p.optional()) {
+            if (p.optional() && (p.flags & kUndeclaredDefault)) {
+                o << ", optional";
+            } else if (p.optional()) {
                 char buf[32];
                 std::snprintf(buf, sizeof buf, "%.9g", p.def);
                 o << ", optional, defaultvalue(" << buf << ")";

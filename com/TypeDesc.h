@@ -35,6 +35,9 @@ enum ParamFlags : uint8_t {
     kByVal = 0,
     kByRef = 1,
     kOptional = 2,
+    // Optional without a default the interface declares: a missing argument
+    // still takes `def`, but the definition file marks it optional only.
+    kUndeclaredDefault = 4,
 };
 
 struct ParamDesc {

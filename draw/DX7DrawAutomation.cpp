@@ -59,7 +59,7 @@ const ClassDesc kDesc{
         // as 32 bits, the C++ default (it matters only full-screen).
         {"DDSetup", Ty::Surface,
          {{"hWnd", Ty::Long}, {"nWidth", Ty::Long}, {"nHeight", Ty::Long},
-          {"dwFlags", Ty::Enum, R, 0, "ScreenType"}, {"nBitDepth", Ty::Enum, RO, 32, "ScreenBitType"}}},
+          {"dwFlags", Ty::Enum, R, 0, "ScreenType"}, {"nBitDepth", Ty::Enum, RO | kUndeclaredDefault, 32, "ScreenBitType"}}},
         {"DDClose", Ty::Void, {}},
         {"DDCreateSurface", Ty::Surface, {{"nWidth", Ty::Long}, {"nHeight", Ty::Long}}},
         {"DDGetSurfaceWidth", Ty::Long, {{"dds", Ty::Surface}}},

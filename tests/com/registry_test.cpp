@@ -159,6 +159,7 @@ TEST(ComFactory, EntryPointsFactoryInterfacesAndTypeInformation) {
         EXPECT_NE(idl.find("[in, optional, defaultvalue(-1)] VARIANT_BOOL bTransparent"), std::string::npos);
         EXPECT_NE(idl.find("[in, out] SAFEARRAY(unsigned char)* Red"), std::string::npos);
         EXPECT_NE(idl.find("coclass DX7Draw"), std::string::npos);
+        EXPECT_NE(idl.find("[in, out, optional] ScreenBitType* nBitDepth"), std::string::npos);
         EXPECT_EQ(canUnload(), S_FALSE);
     }
     EXPECT_EQ(canUnload(), S_OK);
