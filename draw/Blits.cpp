@@ -2,20 +2,11 @@
 // reaching outside a surface go to the platform unchanged, which refuses them.
 #include "common/Error.h"
 #include "draw/DX7Draw.h"
+#include "draw/EdgeRect.h"
 
 namespace vexo {
 
-namespace {
-// (x, y, x + w, y + h); an edge whose sum overflows stays 0.
-RECT EdgeRect(ResumeNext& rn, int32_t x, int32_t y, int32_t w, int32_t h) {
-    RECT r{};
-    r.Left = x;
-    r.Top = y;
-    rn([&] { r.Right = Add32(x, w); });
-    rn([&] { r.Bottom = Add32(y, h); });
-    return r;
-}
-}  // namespace
+using draw_detail::EdgeRect;
 
 int32_t DX7Draw::DDBlt(Ref<DirectDrawSurface7>& ddsSrc, Ref<DirectDrawSurface7>& ddsDest, int32_t xSrc,
                        int32_t ySrc, int32_t nWidth, int32_t nHeight, int32_t xDest, int32_t yDest,

@@ -2,21 +2,12 @@
 // and the stretched half-transparent blit.
 #include "common/Error.h"
 #include "draw/DX7Draw.h"
+#include "draw/EdgeRect.h"
 
 namespace vexo {
 
 namespace {
-
-// The rectangle a blit passes; each edge is one statement, so an edge whose
-// sum overflows stays 0 and the platform refuses the rectangle.
-RECT EdgeRect(ResumeNext& rn, int32_t x, int32_t y, int32_t w, int32_t h) {
-    RECT r{};
-    r.Left = x;
-    r.Top = y;
-    rn([&] { r.Right = Add32(x, w); });
-    rn([&] { r.Bottom = Add32(y, h); });
-    return r;
-}
+using draw_detail::EdgeRect;
 
 // Source and destination corners and the size, moved together by a clip.
 struct Span {

@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/display/RectMath.h"
 #include "platform/backend/Sdl.h"
 #include "platform/display/AsyncKeys.h"
 #include "platform/input/Input.h"
@@ -28,15 +29,6 @@ namespace vexo::plat {
 
 namespace {
 
-RECT Intersect(const RECT& a, const RECT& b) {
-    RECT r{std::max(a.Left, b.Left), std::max(a.Top, b.Top), std::min(a.Right, b.Right), std::min(a.Bottom, b.Bottom)};
-    if (r.Right < r.Left) r.Right = r.Left;
-    if (r.Bottom < r.Top) r.Bottom = r.Top;
-    return r;
-}
-bool Empty(const RECT& r) { return r.Right <= r.Left || r.Bottom <= r.Top; }
-int32_t Width(const RECT& r) { return r.Right - r.Left; }
-int32_t Height(const RECT& r) { return r.Bottom - r.Top; }
 
 struct Pair {
     int32_t a, b;

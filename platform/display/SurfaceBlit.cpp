@@ -4,6 +4,7 @@
 // destination clips it.
 #include <algorithm>
 
+#include "platform/display/RectMath.h"
 #include "platform/blit/Blit.h"
 #include "platform/display/Screen.h"
 #include "platform/display/Surface.h"
@@ -18,13 +19,6 @@ bool WellFormed(const RECT& r) { return r.Left < r.Right && r.Top < r.Bottom; }
 bool Inside(const RECT& r, const PixelStore& s) {
     return WellFormed(r) && r.Left >= 0 && r.Top >= 0 && r.Right <= s.width && r.Bottom <= s.height;
 }
-RECT Intersect(const RECT& a, const RECT& b) {
-    RECT r{std::max(a.Left, b.Left), std::max(a.Top, b.Top), std::min(a.Right, b.Right), std::min(a.Bottom, b.Bottom)};
-    if (r.Right < r.Left) r.Right = r.Left;
-    if (r.Bottom < r.Top) r.Bottom = r.Top;
-    return r;
-}
-bool Empty(const RECT& r) { return r.Right <= r.Left || r.Bottom <= r.Top; }
 
 }  // namespace
 
