@@ -22,7 +22,7 @@ bool InputControl::Start(vexo::HWND hwnd, bool scripted) {
     scripted_ = scripted;
     if (scripted_) {
         vi::ResetVirtualInput();
-        vi::VirtualJoystickSpec pad;
+        vi::VirtualJoystickDesc pad;
         pad.name = "Demo Pad";
         virtualStick_ = vi::AttachVirtualJoystick(pad);
     }

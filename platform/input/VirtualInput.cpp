@@ -13,11 +13,11 @@ namespace {
 
 class VirtualLink final : public JoystickLink {
    public:
-    explicit VirtualLink(const VirtualJoystickSpec& spec) {
-        name = spec.name;
-        state_.axes = std::clamp(spec.axes, 0, kMaxAxes);
-        state_.buttons = std::clamp(spec.buttons, 0, kMaxButtons);
-        state_.povs = std::clamp(spec.povs, 0, kMaxPovs);
+    explicit VirtualLink(const VirtualJoystickDesc& desc) {
+        name = desc.name;
+        state_.axes = std::clamp(desc.axes, 0, kMaxAxes);
+        state_.buttons = std::clamp(desc.buttons, 0, kMaxButtons);
+        state_.povs = std::clamp(desc.povs, 0, kMaxPovs);
     }
     bool Read(RawJoystick& out) override {
         std::lock_guard<std::mutex> lock(mu_);
@@ -74,8 +74,8 @@ std::shared_ptr<VirtualLink> Find(VirtualJoystickId id) {
 
 }  // namespace
 
-VirtualJoystickId AttachVirtualJoystick(const VirtualJoystickSpec& spec) {
-    auto link = std::make_shared<VirtualLink>(spec);
+VirtualJoystickId AttachVirtualJoystick(const VirtualJoystickDesc& desc) {
+    auto link = std::make_shared<VirtualLink>(desc);
     Hub::Get().Add(link, kSourceVirtual);
     std::lock_guard<std::mutex> lock(g_mu);
     const VirtualJoystickId id = g_nextId++;

@@ -14,7 +14,7 @@ namespace vexo::plat::input {
 inline void PressKey(uint8_t dik) { KeyEvent(dik, true); }
 inline void ReleaseKey(uint8_t dik) { KeyEvent(dik, false); }
 
-struct VirtualJoystickSpec {
+struct VirtualJoystickDesc {
     std::string name = "Virtual Joystick";
     int axes = 2;     // X, Y, Z, RX, RY, RZ, slider 0, slider 1 in that order; up to 8
     int buttons = 8;  // up to 32
@@ -24,7 +24,7 @@ struct VirtualJoystickSpec {
 using VirtualJoystickId = int32_t;
 
 // Plugs a joystick in; its axes rest at the centre, buttons up, POVs centred.
-VirtualJoystickId AttachVirtualJoystick(const VirtualJoystickSpec& spec = {});
+VirtualJoystickId AttachVirtualJoystick(const VirtualJoystickDesc& desc = {});
 // Unplugs it: devices made on it fail from their next call on. False for an
 // unknown or already detached id.
 bool DetachVirtualJoystick(VirtualJoystickId id);
