@@ -8,6 +8,7 @@
 #include <mutex>
 
 #include "com/Activation.h"
+#include "com/Automation.h"
 #include "com/Registry.h"
 
 namespace vexo::com {
@@ -45,9 +46,21 @@ HRESULT Load(const std::string& path, void** handle) {
     return S_OK;
 }
 
+struct Noted {
+    void* fns[4];
+};
+std::mutex notedLock;
+std::map<std::string, Noted>& NotedMap() {
+    static auto* m = new std::map<std::string, Noted>;  // outlives every library's unload
+    return *m;
+}
+constexpr const char* kEntryNames[4] = {"DllGetClassObject", "DllCanUnloadNow", "DllRegisterServer",
+                                        "DllUnregisterServer"};
+
 template <class Fn>
 HRESULT Symbol(void* h, const char* name, const std::string& path, Fn* out) {
-    void* s = dlsym(h, name);
+    void* s = NotedEntryPoint(path, name);
+    if (!s) s = dlsym(h, name);
     if (!s) return Fail(CO_E_ERRORINDLL, path + " exports no " + name);
     *out = reinterpret_cast<Fn>(s);
     return S_OK;
@@ -72,6 +85,25 @@ HRESULT CallNoArg(const std::string& libraryPath, const char* name) {
 }
 
 }  // namespace
+
+bool NoteEntryPoints(const void* inLibrary, void* getClassObject, void* canUnloadNow, void* registerServer,
+                     void* unregisterServer) {
+    Dl_info info{};
+    char full[PATH_MAX];
+    if (!dladdr(inLibrary, &info) || !info.dli_fname || !realpath(info.dli_fname, full)) return false;
+    std::lock_guard<std::mutex> g(notedLock);
+    NotedMap()[full] = Noted{{getClassObject, canUnloadNow, registerServer, unregisterServer}};
+    return true;
+}
+
+void* NotedEntryPoint(const std::string& realPath, const char* name) {
+    std::lock_guard<std::mutex> g(notedLock);
+    auto it = NotedMap().find(realPath);
+    if (it == NotedMap().end()) return nullptr;
+    for (int i = 0; i < 4; ++i)
+        if (std::string(kEntryNames[i]) == name) return it->second.fns[i];
+    return nullptr;
+}
 
 HRESULT CLSIDFromProgID(const std::string& progId, CLSID* clsid) {
     if (!clsid) return E_POINTER;

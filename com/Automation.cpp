@@ -263,6 +263,11 @@ DispatchBase::DispatchBase(const ClassDesc& d, ModuleCounts& module) : desc_(d),
 }
 DispatchBase::~DispatchBase() { --module_.objects; }
 
+void* NativeObject(IDispatch* object, REFCLSID clsid) {
+    auto* d = dynamic_cast<DispatchBase*>(object);
+    return d && d->desc().clsid == clsid ? d->Native() : nullptr;
+}
+
 HRESULT DispatchBase::QueryInterface(REFIID riid, void** ppv) {
     if (!ppv) return E_POINTER;
     if (riid == IID_IUnknown || riid == IID_IDispatch || riid == desc_.iid) {

@@ -141,6 +141,10 @@ public:
     HRESULT Invoke(DISPID dispIdMember, REFIID riid, LCID lcid, WORD wFlags, DISPPARAMS* pDispParams,
                    VARIANT* pVarResult, EXCEPINFO* pExcepInfo, UINT* puArgErr) override;
 
+    const ClassDesc& desc() const { return desc_; }
+    // The component's C++ object this automation object drives.
+    virtual void* Native() = 0;
+
 protected:
     virtual void Call(size_t index, Args& a) = 0;
     // The standard description text of a run-time error number.
@@ -155,6 +159,11 @@ private:
 // Names of the methods and parameters and their identifiers from a description.
 HRESULT NamesToIds(const ClassDesc& d, OLECHAR** names, UINT count, DISPID* ids);
 ITypeInfo* MakeTypeInfo(const ClassDesc& d, ModuleCounts& module);
+
+// The C++ object behind an object of class `clsid` made by this layer, for a
+// program that links the component's library itself and was handed the object
+// by activation; null for any other object. It lives as long as the object.
+void* NativeObject(IDispatch* object, REFCLSID clsid);
 
 template <class T>
 using Thunk = void (*)(T&, Args&);
@@ -184,6 +193,7 @@ public:
                    std::string (*describe)(int32_t))
         : DispatchBase(d, module), table_(table), describe_(describe), object_(std::make_unique<T>()) {}
     T& object() { return *object_; }
+    void* Native() override { return object_.get(); }
 
 protected:
     void Call(size_t index, Args& a) override { table_[index](*object_, a); }
@@ -219,18 +229,43 @@ private:
 
 }  // namespace vexo::com
 
+namespace vexo::com {
+// Each library notes its own entry points when it loads (keyed by its file),
+// so activation calls that library's own even in a program linking several
+// component libraries, where the shared names resolve to the first loaded.
+bool NoteEntryPoints(const void* inLibrary, void* getClassObject, void* canUnloadNow, void* registerServer,
+                     void* unregisterServer);
+// The noted entry point `name` of the library at `realPath`, or null.
+void* NotedEntryPoint(const std::string& realPath, const char* name);
+}  // namespace vexo::com
+
 // The four exported entry points of a component library, with C linkage.
+// The internal copies give addresses inside this library.
 #define VEXO_COM_ENTRY_POINTS(server)                                                                     \
-    extern "C" __attribute__((visibility("default"))) vexo::com::HRESULT DllGetClassObject(               \
-        vexo::com::REFCLSID rclsid, vexo::com::REFIID riid, void** ppv) {                                 \
+    namespace {                                                                                           \
+    vexo::com::HRESULT VexoComGetClassObject(vexo::com::REFCLSID rclsid, vexo::com::REFIID riid, void** ppv) { \
         return (server).GetClassObject(rclsid, riid, ppv);                                                \
     }                                                                                                     \
+    vexo::com::HRESULT VexoComCanUnloadNow() { return (server).CanUnloadNow(); }                          \
+    vexo::com::HRESULT VexoComRegister() {                                                                \
+        return (server).Register(reinterpret_cast<const void*>(&VexoComCanUnloadNow));                    \
+    }                                                                                                     \
+    vexo::com::HRESULT VexoComUnregister() { return (server).Unregister(); }                              \
+    [[maybe_unused]] const bool kVexoComNoted = vexo::com::NoteEntryPoints(                               \
+        reinterpret_cast<const void*>(&VexoComCanUnloadNow), reinterpret_cast<void*>(&VexoComGetClassObject), \
+        reinterpret_cast<void*>(&VexoComCanUnloadNow), reinterpret_cast<void*>(&VexoComRegister),         \
+        reinterpret_cast<void*>(&VexoComUnregister));                                                     \
+    }                                                                                                     \
+    extern "C" __attribute__((visibility("default"))) vexo::com::HRESULT DllGetClassObject(               \
+        vexo::com::REFCLSID rclsid, vexo::com::REFIID riid, void** ppv) {                                 \
+        return VexoComGetClassObject(rclsid, riid, ppv);                                                  \
+    }                                                                                                     \
     extern "C" __attribute__((visibility("default"))) vexo::com::HRESULT DllCanUnloadNow() {              \
-        return (server).CanUnloadNow();                                                                   \
+        return VexoComCanUnloadNow();                                                                     \
     }                                                                                                     \
     extern "C" __attribute__((visibility("default"))) vexo::com::HRESULT DllRegisterServer() {            \
-        return (server).Register(reinterpret_cast<const void*>(&DllCanUnloadNow));                        \
+        return VexoComRegister();                                                                         \
     }                                                                                                     \
     extern "C" __attribute__((visibility("default"))) vexo::com::HRESULT DllUnregisterServer() {          \
-        return (server).Unregister();                                                                     \
+        return VexoComUnregister();                                                                       \
     }

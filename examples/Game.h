@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "Components.h"
 #include "Demo.h"
 #include "SpriteSheet.h"
 #include "input/DXInput.h"
@@ -59,7 +60,7 @@ public:
 private:
     void Script(int f, int n);
 
-    vexo::DXInput input_;
+    vexo::DXInput& input_ = Input();
     bool scripted_ = false;
     int joysticks_ = 0;
     int virtualStick_ = -1;
@@ -80,7 +81,7 @@ public:
     void Stop();
 
 private:
-    vexo::DX7Sound sound_;
+    vexo::DX7Sound& sound_ = Sound();
     bool ready_ = false;
     bool windOn_ = false;
 };
@@ -100,7 +101,7 @@ public:
     bool Playing() const { return playing_; }
 
 private:
-    vexo::DXMusic music_;
+    vexo::DXMusic& music_ = Music();
     bool ready_ = false;
     bool playing_ = false;
     bool played_[2] = {false, false};

@@ -2,13 +2,17 @@
 // until the window closes (or --frames N); headless it runs a fixed number
 // of frames. The last frame is saved as a PNG either way.
 //
-//   vexo-demo [--frames N] [--png FILE] [--assets DIR]
+//   vexo-demo [--frames N] [--png FILE] [--assets DIR] [--activate]
+//
+// --activate creates the four component objects by program identifier
+// through the activation layer instead of as plain C++ objects.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
 
+#include "Components.h"
 #include "Demo.h"
 #include "Game.h"
 #include "common/Platform.h"
@@ -20,6 +24,7 @@ struct Options {
     int frames = -1;  // -1: until the window closes (headless: 120)
     std::string png = "vexo-demo-last-frame.png";
     std::string assets;
+    bool activate = false;
 };
 
 // Asks the platform, which falls back to headless when a window cannot open
@@ -36,9 +41,11 @@ bool Parse(int argc, char** argv, Options& o) {
             o.png = argv[++i];
         } else if (a == "--assets" && hasValue) {
             o.assets = argv[++i];
+        } else if (a == "--activate") {
+            o.activate = true;
         } else if (demo::GameOption(argc, argv, i)) {
         } else {
-            std::fprintf(stderr, "usage: %s [--frames N] [--png FILE] [--assets DIR] %s\n", argv[0],
+            std::fprintf(stderr, "usage: %s [--frames N] [--png FILE] [--assets DIR] [--activate] %s\n", argv[0],
                          demo::GameUsage());
             return false;
         }
@@ -62,7 +69,7 @@ int Run(const Options& opt) {
         return 1;
     }
 
-    vexo::DX7Draw draw;
+    vexo::DX7Draw& draw = demo::Draw();
     demo::Context ctx{draw, hwnd, {}, opt.assets};
     ctx.back = draw.DDSetup(hwnd, ctx.width, ctx.height, vexo::NORMALSCREEN);
     if (ctx.back.IsNothing()) {
@@ -99,6 +106,7 @@ int Run(const Options& opt) {
         }
     }
     while (started > 0) modules[--started]->Stop(ctx);
+    modules.clear();  // the modules' components go before the display
 
     ctx.back = nullptr;
     draw.DDClose();
@@ -111,10 +119,13 @@ int Run(const Options& opt) {
 int main(int argc, char** argv) {
     Options opt;
     if (!Parse(argc, argv, opt)) return 2;
+    int rc = 1;
     try {
-        return Run(opt);
+        if (demo::OpenComponents(opt.activate)) rc = Run(opt);
     } catch (const vexo::VbError& e) {
         std::fprintf(stderr, "platform error %d\n", e.number());
-        return 1;
+        rc = 1;
     }
+    if (!demo::CloseComponents()) rc = 1;
+    return rc;
 }
