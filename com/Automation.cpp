@@ -1,4 +1,5 @@
 // Argument conversion, write-back, results and IDispatch of the components.
+#include <algorithm>
 #include <cstring>
 #include <new>
 #include <stdexcept>
@@ -270,6 +271,11 @@ void* NativeObject(IDispatch* object, REFCLSID clsid) {
 
 HRESULT DispatchBase::QueryInterface(REFIID riid, void** ppv) {
     if (!ppv) return E_POINTER;
+    if (riid == desc_.iid && typed_) {
+        *ppv = typed_;
+        AddRef();
+        return S_OK;
+    }
     if (riid == IID_IUnknown || riid == IID_IDispatch || riid == desc_.iid) {
         *ppv = static_cast<IDispatch*>(this);
         AddRef();
@@ -348,6 +354,84 @@ HRESULT DispatchBase::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAM
         return raise(E_FAIL, e.what());
     }
 }
+
+namespace {
+struct TypedError {
+    bool set = false;
+    std::string source, description;
+};
+thread_local TypedError tTypedError;
+}  // namespace
+
+bool TakeTypedError(EXCEPINFO* e) {
+    if (!e || !tTypedError.set) return false;
+    ClearExcepInfo(e);
+    e->bstrSource = BstrFromUtf8(tTypedError.source);
+    e->bstrDescription = BstrFromUtf8(tTypedError.description);
+    tTypedError = TypedError{};
+    return true;
+}
+
+HRESULT DispatchBase::TypedCall(DISPID id, const VARIANT* args, UINT count, VARIANT* result) {
+    std::vector<VARIANT> reversed(args, args + count);
+    std::reverse(reversed.begin(), reversed.end());
+    DISPPARAMS dp;
+    dp.rgvarg = reversed.data();
+    dp.cArgs = count;
+    EXCEPINFO e;
+    UINT argErr = 0;
+    HRESULT hr = Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &dp, result, &e, &argErr);
+    if (hr == DISP_E_EXCEPTION) {
+        hr = e.scode;
+        tTypedError.set = true;
+        tTypedError.source = Utf8FromBstr(e.bstrSource);
+        tTypedError.description = Utf8FromBstr(e.bstrDescription);
+        ClearExcepInfo(&e);
+    }
+    return hr;
+}
+
+namespace typed {
+namespace {
+template <class T, class Get>
+HRESULT Scalar(VARIANT& r, T* p, VARTYPE vt, Get get) {
+    VARIANT t;
+    VariantInit(&t);
+    HRESULT hr = VariantChangeType(&t, &r, 0, vt);
+    if (!Failed(hr)) *p = get(t);
+    VariantClear(&t);
+    VariantClear(&r);
+    return hr;
+}
+}  // namespace
+HRESULT Out(VARIANT& r, int32_t* p) { return Scalar(r, p, VT_I4, [](VARIANT& t) { return t.lVal; }); }
+HRESULT Out(VARIANT& r, float* p) { return Scalar(r, p, VT_R4, [](VARIANT& t) { return t.fltVal; }); }
+HRESULT Out(VARIANT& r, uint8_t* p) { return Scalar(r, p, VT_UI1, [](VARIANT& t) { return t.bVal; }); }
+HRESULT Out(VARIANT& r, VARIANT_BOOL* p) { return Scalar(r, p, VT_BOOL, [](VARIANT& t) { return t.boolVal; }); }
+HRESULT Out(VARIANT& r, BSTR* p) {
+    VARIANT t;
+    VariantInit(&t);
+    HRESULT hr = VariantChangeType(&t, &r, 0, VT_BSTR);
+    VariantClear(&r);
+    if (!Failed(hr)) *p = t.bstrVal;  // ownership passes to the caller
+    return hr;
+}
+HRESULT Out(VARIANT& r, IDispatch** p) {
+    if (r.vt == VT_EMPTY) return S_OK;  // an empty reference
+    VARIANT t;
+    VariantInit(&t);
+    HRESULT hr = VariantChangeType(&t, &r, 0, VT_DISPATCH);
+    VariantClear(&r);
+    if (!Failed(hr)) *p = t.pdispVal;  // the caller's reference
+    else VariantClear(&t);
+    return hr;
+}
+HRESULT Out(VARIANT& r, VARIANT* p) {
+    *p = r;
+    VariantInit(&r);
+    return S_OK;
+}
+}  // namespace typed
 
 void CheckTableOrder(const ClassDesc& d, const std::vector<const char*>& names) {
     if (names.size() != d.methods.size())

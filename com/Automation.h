@@ -6,6 +6,7 @@
 #pragma once
 
 #include <atomic>
+#include <initializer_list>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -145,6 +146,21 @@ public:
     // The component's C++ object this automation object drives.
     virtual void* Native() = 0;
 
+    // The typed half of the dual interface runs here: `args` in interface
+    // order (a missing optional one as VT_ERROR / DISP_E_PARAMNOTFOUND), the
+    // same path as Invoke. A raised error is the returned status, its
+    // description kept for TakeTypedError.
+    HRESULT TypedCall(DISPID id, const VARIANT* args, UINT count, VARIANT* result);
+    // Makes the typed interface object X (constructed from this object),
+    // answered for the default interface identifier; it lives as long as
+    // this object and shares its count.
+    template <class X>
+    void AttachTyped() {
+        auto p = std::make_shared<X>(*this);
+        typed_ = p.get();
+        typedHolder_ = p;
+    }
+
 protected:
     virtual void Call(size_t index, Args& a) = 0;
     // The standard description text of a run-time error number.
@@ -154,7 +170,77 @@ private:
     const ClassDesc& desc_;
     ModuleCounts& module_;
     std::atomic<ULONG> refs_{0};
+    IUnknown* typed_ = nullptr;
+    std::shared_ptr<void> typedHolder_;
 };
+
+// The exception of the last typed call on this thread that raised, moved
+// into `e` (source and description); false when there is none.
+bool TakeTypedError(EXCEPINFO* e);
+
+// Packing typed arguments into the VARIANTs Invoke takes: values by value,
+// pointers as references written back in place, a null pointer as missing.
+namespace typed {
+inline VARIANT Missing() {
+    VARIANT v;
+    v.vt = VT_ERROR;
+    v.scode = DISP_E_PARAMNOTFOUND;
+    return v;
+}
+inline VARIANT In(int32_t x) { return MakeI4(x); }
+inline VARIANT In(VARIANT_BOOL x) {
+    VARIANT v;
+    v.vt = VT_BOOL;
+    v.boolVal = x;
+    return v;
+}
+inline VARIANT In(float x) {
+    VARIANT v;
+    v.vt = VT_R4;
+    v.fltVal = x;
+    return v;
+}
+inline VARIANT In(BSTR x) {  // borrowed: the packed copy is never cleared
+    VARIANT v;
+    v.vt = VT_BSTR;
+    v.bstrVal = x;
+    return v;
+}
+inline VARIANT Ref(VARTYPE vt, void* p) { return p ? MakeByRef(vt, p) : Missing(); }
+inline VARIANT In(int32_t* p) { return Ref(VT_I4, p); }
+inline VARIANT In(VARIANT_BOOL* p) { return Ref(VT_BOOL, p); }
+inline VARIANT In(uint8_t* p) { return Ref(VT_UI1, p); }
+inline VARIANT In(float* p) { return Ref(VT_R4, p); }
+inline VARIANT In(BSTR* p) { return Ref(VT_BSTR, p); }
+inline VARIANT In(IDispatch** p) { return Ref(VT_DISPATCH, p); }
+inline VARIANT In(SAFEARRAY** p) { return Ref(VT_ARRAY | VT_UI1, p); }
+
+// The result VARIANT into the typed [out, retval] parameter.
+HRESULT Out(VARIANT& r, int32_t* p);
+HRESULT Out(VARIANT& r, float* p);
+HRESULT Out(VARIANT& r, uint8_t* p);
+HRESULT Out(VARIANT& r, VARIANT_BOOL* p);
+HRESULT Out(VARIANT& r, BSTR* p);
+HRESULT Out(VARIANT& r, IDispatch** p);
+HRESULT Out(VARIANT& r, VARIANT* p);
+
+inline HRESULT Call(DispatchBase& o, DISPID id, std::initializer_list<VARIANT> args) {
+    return o.TypedCall(id, args.begin(), UINT(args.size()), nullptr);
+}
+template <class R>
+HRESULT Call(DispatchBase& o, DISPID id, std::initializer_list<VARIANT> args, R* ret) {
+    if (!ret) return E_POINTER;
+    *ret = R{};
+    VARIANT r;
+    VariantInit(&r);
+    HRESULT hr = o.TypedCall(id, args.begin(), UINT(args.size()), &r);
+    if (Failed(hr)) {
+        VariantClear(&r);
+        return hr;
+    }
+    return Out(r, ret);
+}
+}  // namespace typed
 
 // Names of the methods and parameters and their identifiers from a description.
 HRESULT NamesToIds(const ClassDesc& d, OLECHAR** names, UINT count, DISPID* ids);

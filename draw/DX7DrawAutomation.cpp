@@ -1,7 +1,10 @@
 // DX7Draw as an in-process automation component: the description of its
 // interface _DX7Draw, the dispatch table made from it and the library's
 // four entry points.
+#include <stdexcept>
+
 #include "com/Automation.h"
+#include "draw/DX7DrawTyped.h"
 #include "common/Platform.h"
 #include "draw/DX7Draw.h"
 
@@ -188,7 +191,13 @@ std::string Describe(int32_t number) { return api::ErrorText(number); }
 
 DispatchBase* Create(ModuleCounts& counts) {
     static const auto table = MakeTable(kDesc, kThunks);
-    return new DispatchObject<DX7Draw>(kDesc, table, counts, &Describe);
+    // The typed entries are written from this description: a different
+    // method count means they are stale, a build fault.
+    if (typed::_DX7DrawEntries::kMethods != kDesc.methods.size())
+        throw std::logic_error("_DX7Draw: typed entries differ from the description");
+    auto* o = new DispatchObject<DX7Draw>(kDesc, table, counts, &Describe);
+    o->AttachTyped<typed::_DX7DrawEntries>();
+    return o;
 }
 
 Server gServer(kDesc, &Create);

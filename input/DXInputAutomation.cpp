@@ -1,7 +1,10 @@
 // DXInput as an in-process automation component: the description of its
 // interface _DXInput, the dispatch table made from it and the library's four
 // entry points.
+#include <stdexcept>
+
 #include "com/Automation.h"
+#include "input/DXInputTyped.h"
 #include "common/Platform.h"
 #include "input/DXInput.h"
 
@@ -52,7 +55,13 @@ std::string Describe(int32_t number) { return api::ErrorText(number); }
 
 DispatchBase* Create(ModuleCounts& counts) {
     static const auto table = MakeTable(kDesc, kThunks);
-    return new DispatchObject<DXInput>(kDesc, table, counts, &Describe);
+    // The typed entries are written from this description: a different
+    // method count means they are stale, a build fault.
+    if (typed::_DXInputEntries::kMethods != kDesc.methods.size())
+        throw std::logic_error("_DXInput: typed entries differ from the description");
+    auto* o = new DispatchObject<DXInput>(kDesc, table, counts, &Describe);
+    o->AttachTyped<typed::_DXInputEntries>();
+    return o;
 }
 
 Server gServer(kDesc, &Create);

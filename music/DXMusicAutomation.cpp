@@ -1,7 +1,10 @@
 // DXMusic as an in-process automation component: the description of its
 // interface _DXMusic, the dispatch table made from it and the library's four
 // entry points.
+#include <stdexcept>
+
 #include "com/Automation.h"
+#include "music/DXMusicTyped.h"
 #include "common/Platform.h"
 #include "music/DXMusic.h"
 
@@ -55,7 +58,13 @@ std::string Describe(int32_t number) { return api::ErrorText(number); }
 
 DispatchBase* Create(ModuleCounts& counts) {
     static const auto table = MakeTable(kDesc, kThunks);
-    return new DispatchObject<DXMusic>(kDesc, table, counts, &Describe);
+    // The typed entries are written from this description: a different
+    // method count means they are stale, a build fault.
+    if (typed::_DXMusicEntries::kMethods != kDesc.methods.size())
+        throw std::logic_error("_DXMusic: typed entries differ from the description");
+    auto* o = new DispatchObject<DXMusic>(kDesc, table, counts, &Describe);
+    o->AttachTyped<typed::_DXMusicEntries>();
+    return o;
 }
 
 Server gServer(kDesc, &Create);

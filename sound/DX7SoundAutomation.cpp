@@ -1,7 +1,10 @@
 // DX7Sound as an in-process automation component: the description of its
 // interface _DX7Sound, the dispatch table made from it and the library's
 // four entry points.
+#include <stdexcept>
+
 #include "com/Automation.h"
+#include "sound/DX7SoundTyped.h"
 #include "common/Platform.h"
 #include "sound/DX7Sound.h"
 
@@ -56,7 +59,13 @@ std::string Describe(int32_t number) { return api::ErrorText(number); }
 
 DispatchBase* Create(ModuleCounts& counts) {
     static const auto table = MakeTable(kDesc, kThunks);
-    return new DispatchObject<DX7Sound>(kDesc, table, counts, &Describe);
+    // The typed entries are written from this description: a different
+    // method count means they are stale, a build fault.
+    if (typed::_DX7SoundEntries::kMethods != kDesc.methods.size())
+        throw std::logic_error("_DX7Sound: typed entries differ from the description");
+    auto* o = new DispatchObject<DX7Sound>(kDesc, table, counts, &Describe);
+    o->AttachTyped<typed::_DX7SoundEntries>();
+    return o;
 }
 
 Server gServer(kDesc, &Create);

@@ -121,7 +121,12 @@ TEST(ComFactory, EntryPointsFactoryInterfacesAndTypeInformation) {
         ASSERT_EQ(f->CreateInstance(nullptr, IID_IDispatch, reinterpret_cast<void**>(obj.out())), S_OK);
         IUnknown* viaIid = nullptr;
         ASSERT_EQ(obj->QueryInterface(kDrawIid, reinterpret_cast<void**>(&viaIid)), S_OK);
-        EXPECT_EQ(viaIid, static_cast<IUnknown*>(obj.p));
+        // The typed half of the dual interface: its own vtable, the same object.
+        EXPECT_NE(viaIid, static_cast<IUnknown*>(obj.p));
+        IUnknown* identity = nullptr;
+        ASSERT_EQ(viaIid->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&identity)), S_OK);
+        EXPECT_EQ(identity, static_cast<IUnknown*>(obj.p));
+        identity->Release();
         EXPECT_EQ(viaIid->AddRef(), 3u);
         EXPECT_EQ(viaIid->Release(), 2u);
         EXPECT_EQ(viaIid->Release(), 1u);

@@ -1,0 +1,57 @@
+// The typed half of the dual interface _DXMusic, one entry per method in
+// interface order. Written by com/typed_from_idl.py from the definition
+// the layer produces; regenerate it when the description changes.
+#pragma once
+
+#include "com/Automation.h"
+
+namespace vexo::com::typed {
+
+struct _DXMusic : IDispatch {
+    virtual HRESULT DMPlay(int32_t* Segment_ID, VARIANT_BOOL* LastMusicStop, VARIANT_BOOL* ContStart, int32_t* result) = 0;
+    virtual HRESULT DMStop(int32_t* Segment_ID, int32_t* result) = 0;
+    virtual HRESULT DMClose() = 0;
+    virtual HRESULT DMCreateSegment(int32_t* Segment_ID, BSTR* Filename, int32_t* RepeatCount, int32_t* VolumeSize, float Tempo, int32_t* result) = 0;
+    virtual HRESULT DMSetVolume(int32_t* Segment_ID, int32_t* VolumeSize, int32_t* result) = 0;
+    virtual HRESULT DMSetTempo(int32_t* Segment_ID, float Tempo, int32_t* result) = 0;
+    virtual HRESULT DMSetup(int32_t* result) = 0;
+    virtual HRESULT DMDestroySegment(int32_t* Segment_ID, int32_t* result) = 0;
+
+protected:
+    ~_DXMusic() = default;
+};
+
+// Forwards every entry into the object's dispatch path, so conversion,
+// write-back and errors are those of Invoke; IUnknown and IDispatch are
+// the object's own (one identity, one count).
+class _DXMusicEntries final : public _DXMusic {
+public:
+    explicit _DXMusicEntries(DispatchBase& o) : o_(o) {}
+    ~_DXMusicEntries() = default;
+    static constexpr size_t kMethods = 8;
+    HRESULT QueryInterface(REFIID riid, void** ppv) override { return o_.QueryInterface(riid, ppv); }
+    ULONG AddRef() override { return o_.AddRef(); }
+    ULONG Release() override { return o_.Release(); }
+    HRESULT GetTypeInfoCount(UINT* n) override { return o_.GetTypeInfoCount(n); }
+    HRESULT GetTypeInfo(UINT i, LCID l, ITypeInfo** t) override { return o_.GetTypeInfo(i, l, t); }
+    HRESULT GetIDsOfNames(REFIID r, OLECHAR** n, UINT c, LCID l, DISPID* d) override {
+        return o_.GetIDsOfNames(r, n, c, l, d);
+    }
+    HRESULT Invoke(DISPID id, REFIID r, LCID l, WORD f, DISPPARAMS* p, VARIANT* v, EXCEPINFO* e,
+                   UINT* a) override {
+        return o_.Invoke(id, r, l, f, p, v, e, a);
+    }
+    HRESULT DMPlay(int32_t* Segment_ID, VARIANT_BOOL* LastMusicStop, VARIANT_BOOL* ContStart, int32_t* result) override { return Call(o_, 0x1, {In(Segment_ID), In(LastMusicStop), In(ContStart)}, result); }
+    HRESULT DMStop(int32_t* Segment_ID, int32_t* result) override { return Call(o_, 0x2, {In(Segment_ID)}, result); }
+    HRESULT DMClose() override { return Call(o_, 0x3, {}); }
+    HRESULT DMCreateSegment(int32_t* Segment_ID, BSTR* Filename, int32_t* RepeatCount, int32_t* VolumeSize, float Tempo, int32_t* result) override { return Call(o_, 0x4, {In(Segment_ID), In(Filename), In(RepeatCount), In(VolumeSize), In(Tempo)}, result); }
+    HRESULT DMSetVolume(int32_t* Segment_ID, int32_t* VolumeSize, int32_t* result) override { return Call(o_, 0x5, {In(Segment_ID), In(VolumeSize)}, result); }
+    HRESULT DMSetTempo(int32_t* Segment_ID, float Tempo, int32_t* result) override { return Call(o_, 0x6, {In(Segment_ID), In(Tempo)}, result); }
+    HRESULT DMSetup(int32_t* result) override { return Call(o_, 0x7, {}, result); }
+    HRESULT DMDestroySegment(int32_t* Segment_ID, int32_t* result) override { return Call(o_, 0x8, {In(Segment_ID)}, result); }
+
+private:
+    DispatchBase& o_;
+};
+
+}  // namespace vexo::com::typed
