@@ -181,6 +181,30 @@ bool TakeTypedError(EXCEPINFO* e);
 // Packing typed arguments into the VARIANTs Invoke takes: values by value,
 // pointers as references written back in place, a null pointer as missing.
 namespace typed {
+
+// The IUnknown and IDispatch part of every typed interface: they are the
+// object's own (one identity, one count). Typed entries add their methods.
+template <class Typed>
+class EntriesBase : public Typed {
+public:
+    explicit EntriesBase(DispatchBase& o) : o_(o) {}
+    HRESULT QueryInterface(REFIID riid, void** ppv) override { return o_.QueryInterface(riid, ppv); }
+    ULONG AddRef() override { return o_.AddRef(); }
+    ULONG Release() override { return o_.Release(); }
+    HRESULT GetTypeInfoCount(UINT* n) override { return o_.GetTypeInfoCount(n); }
+    HRESULT GetTypeInfo(UINT i, LCID l, ITypeInfo** t) override { return o_.GetTypeInfo(i, l, t); }
+    HRESULT GetIDsOfNames(REFIID r, OLECHAR** n, UINT c, LCID l, DISPID* d) override {
+        return o_.GetIDsOfNames(r, n, c, l, d);
+    }
+    HRESULT Invoke(DISPID id, REFIID r, LCID l, WORD f, DISPPARAMS* p, VARIANT* v, EXCEPINFO* e,
+                   UINT* a) override {
+        return o_.Invoke(id, r, l, f, p, v, e, a);
+    }
+
+protected:
+    DispatchBase& o_;
+};
+
 inline VARIANT Missing() {
     VARIANT v;
     v.vt = VT_ERROR;

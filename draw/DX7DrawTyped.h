@@ -53,25 +53,11 @@ protected:
 };
 
 // Forwards every entry into the object's dispatch path, so conversion,
-// write-back and errors are those of Invoke; IUnknown and IDispatch are
-// the object's own (one identity, one count).
-class _DX7DrawEntries final : public _DX7Draw {
+// write-back and errors are those of Invoke.
+class _DX7DrawEntries final : public EntriesBase<_DX7Draw> {
 public:
-    explicit _DX7DrawEntries(DispatchBase& o) : o_(o) {}
-    ~_DX7DrawEntries() = default;
+    using EntriesBase::EntriesBase;
     static constexpr size_t kMethods = 39;
-    HRESULT QueryInterface(REFIID riid, void** ppv) override { return o_.QueryInterface(riid, ppv); }
-    ULONG AddRef() override { return o_.AddRef(); }
-    ULONG Release() override { return o_.Release(); }
-    HRESULT GetTypeInfoCount(UINT* n) override { return o_.GetTypeInfoCount(n); }
-    HRESULT GetTypeInfo(UINT i, LCID l, ITypeInfo** t) override { return o_.GetTypeInfo(i, l, t); }
-    HRESULT GetIDsOfNames(REFIID r, OLECHAR** n, UINT c, LCID l, DISPID* d) override {
-        return o_.GetIDsOfNames(r, n, c, l, d);
-    }
-    HRESULT Invoke(DISPID id, REFIID r, LCID l, WORD f, DISPPARAMS* p, VARIANT* v, EXCEPINFO* e,
-                   UINT* a) override {
-        return o_.Invoke(id, r, l, f, p, v, e, a);
-    }
     HRESULT DDTextOut(int32_t* FormHdc, BSTR* TextString, int32_t* x, int32_t* y, int32_t* TextColorRGB, int32_t* TextOutByte) override { return Call(o_, 0x1, {In(FormHdc), In(TextString), In(x), In(y), In(TextColorRGB), In(TextOutByte)}); }
     HRESULT DDSurfaceSetPalette(IDispatch** SurfaceID, IDispatch** PaletteID, VARIANT* result) override { return Call(o_, 0x2, {In(SurfaceID), In(PaletteID)}, result); }
     HRESULT FPSCheck(float* result) override { return Call(o_, 0x3, {}, result); }
@@ -111,9 +97,6 @@ public:
     HRESULT DDSaveHarfPalette(BSTR* SavePathFilename, IDispatch** ddpPalette, int32_t* result) override { return Call(o_, 0x25, {In(SavePathFilename), In(ddpPalette)}, result); }
     HRESULT DDLoadHarfPalette(BSTR* LoadPathFilename, int32_t* result) override { return Call(o_, 0x26, {In(LoadPathFilename)}, result); }
     HRESULT DDPrimarySetPalette(IDispatch** PaletteID, int32_t* result) override { return Call(o_, 0x27, {In(PaletteID)}, result); }
-
-private:
-    DispatchBase& o_;
 };
 
 }  // namespace vexo::com::typed

@@ -22,25 +22,11 @@ protected:
 };
 
 // Forwards every entry into the object's dispatch path, so conversion,
-// write-back and errors are those of Invoke; IUnknown and IDispatch are
-// the object's own (one identity, one count).
-class _DXMusicEntries final : public _DXMusic {
+// write-back and errors are those of Invoke.
+class _DXMusicEntries final : public EntriesBase<_DXMusic> {
 public:
-    explicit _DXMusicEntries(DispatchBase& o) : o_(o) {}
-    ~_DXMusicEntries() = default;
+    using EntriesBase::EntriesBase;
     static constexpr size_t kMethods = 8;
-    HRESULT QueryInterface(REFIID riid, void** ppv) override { return o_.QueryInterface(riid, ppv); }
-    ULONG AddRef() override { return o_.AddRef(); }
-    ULONG Release() override { return o_.Release(); }
-    HRESULT GetTypeInfoCount(UINT* n) override { return o_.GetTypeInfoCount(n); }
-    HRESULT GetTypeInfo(UINT i, LCID l, ITypeInfo** t) override { return o_.GetTypeInfo(i, l, t); }
-    HRESULT GetIDsOfNames(REFIID r, OLECHAR** n, UINT c, LCID l, DISPID* d) override {
-        return o_.GetIDsOfNames(r, n, c, l, d);
-    }
-    HRESULT Invoke(DISPID id, REFIID r, LCID l, WORD f, DISPPARAMS* p, VARIANT* v, EXCEPINFO* e,
-                   UINT* a) override {
-        return o_.Invoke(id, r, l, f, p, v, e, a);
-    }
     HRESULT DMPlay(int32_t* Segment_ID, VARIANT_BOOL* LastMusicStop, VARIANT_BOOL* ContStart, int32_t* result) override { return Call(o_, 0x1, {In(Segment_ID), In(LastMusicStop), In(ContStart)}, result); }
     HRESULT DMStop(int32_t* Segment_ID, int32_t* result) override { return Call(o_, 0x2, {In(Segment_ID)}, result); }
     HRESULT DMClose() override { return Call(o_, 0x3, {}); }
@@ -49,9 +35,6 @@ public:
     HRESULT DMSetTempo(int32_t* Segment_ID, float Tempo, int32_t* result) override { return Call(o_, 0x6, {In(Segment_ID), In(Tempo)}, result); }
     HRESULT DMSetup(int32_t* result) override { return Call(o_, 0x7, {}, result); }
     HRESULT DMDestroySegment(int32_t* Segment_ID, int32_t* result) override { return Call(o_, 0x8, {In(Segment_ID)}, result); }
-
-private:
-    DispatchBase& o_;
 };
 
 }  // namespace vexo::com::typed

@@ -24,25 +24,11 @@ protected:
 };
 
 // Forwards every entry into the object's dispatch path, so conversion,
-// write-back and errors are those of Invoke; IUnknown and IDispatch are
-// the object's own (one identity, one count).
-class _DX7SoundEntries final : public _DX7Sound {
+// write-back and errors are those of Invoke.
+class _DX7SoundEntries final : public EntriesBase<_DX7Sound> {
 public:
-    explicit _DX7SoundEntries(DispatchBase& o) : o_(o) {}
-    ~_DX7SoundEntries() = default;
+    using EntriesBase::EntriesBase;
     static constexpr size_t kMethods = 10;
-    HRESULT QueryInterface(REFIID riid, void** ppv) override { return o_.QueryInterface(riid, ppv); }
-    ULONG AddRef() override { return o_.AddRef(); }
-    ULONG Release() override { return o_.Release(); }
-    HRESULT GetTypeInfoCount(UINT* n) override { return o_.GetTypeInfoCount(n); }
-    HRESULT GetTypeInfo(UINT i, LCID l, ITypeInfo** t) override { return o_.GetTypeInfo(i, l, t); }
-    HRESULT GetIDsOfNames(REFIID r, OLECHAR** n, UINT c, LCID l, DISPID* d) override {
-        return o_.GetIDsOfNames(r, n, c, l, d);
-    }
-    HRESULT Invoke(DISPID id, REFIID r, LCID l, WORD f, DISPPARAMS* p, VARIANT* v, EXCEPINFO* e,
-                   UINT* a) override {
-        return o_.Invoke(id, r, l, f, p, v, e, a);
-    }
     HRESULT DsSetFormat(int32_t SamplesHz, int32_t Bitrate, int32_t nChannels) override { return Call(o_, 0x1, {In(SamplesHz), In(Bitrate), In(nChannels)}); }
     HRESULT DsFree(int32_t* DsSegmentID) override { return Call(o_, 0x2, {In(DsSegmentID)}); }
     HRESULT DsSetPan(int32_t* DsSegment_ID, int32_t pan, int32_t* result) override { return Call(o_, 0x3, {In(DsSegment_ID), In(pan)}, result); }
@@ -53,9 +39,6 @@ public:
     HRESULT DsCreate(int32_t* DsSegment_ID, BSTR Filename, int32_t* nBuffer, int32_t* result) override { return Call(o_, 0x8, {In(DsSegment_ID), In(Filename), In(nBuffer)}, result); }
     HRESULT DsSetVolume(int32_t* DsSegment_ID, int32_t vol, int32_t* result) override { return Call(o_, 0x9, {In(DsSegment_ID), In(vol)}, result); }
     HRESULT DsSetup(int32_t hWnd, int32_t* SamplesHz, int32_t* Bitrate, int32_t* Channels, int32_t* result) override { return Call(o_, 0xa, {In(hWnd), In(SamplesHz), In(Bitrate), In(Channels)}, result); }
-
-private:
-    DispatchBase& o_;
 };
 
 }  // namespace vexo::com::typed
