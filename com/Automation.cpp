@@ -17,10 +17,19 @@ bool IsMissing(const VARIANT* v) {
     return v == nullptr || (v->vt == VT_ERROR && v->scode == DISP_E_PARAMNOTFOUND);
 }
 
-// The variant behind any chain of VARIANT references.
-const VARIANT* Inner(const VARIANT* v) {
-    while (v->vt == (VT_BYREF | VT_VARIANT) && v->pvarVal) v = v->pvarVal;
-    return v;
+// How many VARIANT references an argument may go through to its variable;
+// a longer chain (a cycle, or a hostile one) is refused.
+constexpr int kMaxVariantRefs = 16;
+
+// The variant at the end of a chain of VARIANT references: a value, or a
+// typed reference to the caller's variable. Null for a chain that is too long
+// or breaks off.
+const VARIANT* Resolve(const VARIANT* v) {
+    for (int depth = 0; v->vt == (VT_BYREF | VT_VARIANT); ++depth) {
+        if (!v->pvarVal || depth == kMaxVariantRefs) return nullptr;
+        v = v->pvarVal;
+    }
+    return (v->vt & VT_BYREF) && !v->pvarVal ? nullptr : v;  // every reference shares the one slot
 }
 
 class PlatformObject final : public IVexoPlatformObject {
@@ -110,18 +119,17 @@ void Args::Convert(size_t i, const VARIANT* src) {
     const ParamDesc& p = m_.params[i];
     Local& l = locals_[i];
     const VARTYPE want = VarTypeOf(p.type);
-    for (const VARIANT* v = src; v->vt & VT_BYREF; v = v->pvarVal) {
-        if (!v->pvarVal) throw ArgError{E_INVALIDARG, l.rgIndex};  // a reference to nothing
-        if (v->vt != (VT_BYREF | VT_VARIANT)) break;
-    }
+    const VARIANT* end = Resolve(src);
+    if (!end) throw ArgError{E_INVALIDARG, l.rgIndex};
     // A reference is written back when the parameter is by reference: into
-    // a reference of the declared type, or into a referenced VARIANT.
+    // the caller's variable of the declared type, or into the variant the
+    // references end at.
     if (p.byRef() && (src->vt & VT_BYREF)) {
-        if (src->vt == (VT_BYREF | VT_VARIANT)) {
-            l.target = const_cast<VARIANT*>(Inner(src));
+        if (!(end->vt & VT_BYREF)) {
+            l.target = const_cast<VARIANT*>(end);
             l.targetIsVariant = true;
-        } else if (VARTYPE(src->vt & ~VT_BYREF) == want) {
-            l.target = const_cast<VARIANT*>(src);
+        } else if (VARTYPE(end->vt & ~VT_BYREF) == want) {
+            l.target = const_cast<VARIANT*>(end);
         } else {
             throw ArgError{DISP_E_TYPEMISMATCH, l.rgIndex};
         }
@@ -129,7 +137,7 @@ void Args::Convert(size_t i, const VARIANT* src) {
     VARIANT tmp;
     VariantInit(&tmp);
     auto change = [&](VARTYPE vt) {
-        HRESULT hr = VariantChangeType(&tmp, src, 0, vt);
+        HRESULT hr = VariantChangeType(&tmp, end, 0, vt);
         if (Failed(hr)) throw ArgError{hr, l.rgIndex};
     };
     switch (p.type) {
@@ -139,7 +147,7 @@ void Args::Convert(size_t i, const VARIANT* src) {
         case Ty::Bool: {
             // A Boolean arrives with its 16 bits as they are, so a method can
             // still tell -1 from another non-zero value.
-            const VARIANT* v = Inner(src);
+            const VARIANT* v = end;
             if (v->vt == VT_BOOL) l.i2 = v->boolVal;
             else if (v->vt == (VT_BYREF | VT_BOOL)) l.i2 = *v->pboolVal;
             else change(VT_BOOL), l.i2 = tmp.boolVal;
@@ -163,7 +171,7 @@ void Args::Convert(size_t i, const VARIANT* src) {
             break;
         }
         case Ty::ByteArray: {
-            const VARIANT* v = Inner(src);
+            const VARIANT* v = end;
             SAFEARRAY* a = nullptr;
             if (v->vt == (VT_ARRAY | VT_UI1)) a = v->parray;
             else if (v->vt == (VT_BYREF | VT_ARRAY | VT_UI1)) a = *v->pparray;

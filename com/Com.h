@@ -1,11 +1,12 @@
-// The component object model of our own: the shapes of IUnknown, IDispatch,
-// IClassFactory and ITypeInfo, GUIDs, HRESULTs, and the automation values
+// The component object model of our own: the shapes of IUnknown, IDispatch
+// and IClassFactory, GUIDs, HRESULTs, and the automation values
 // (BSTR, SAFEARRAY, VARIANT) with their conversions. The names and layouts
 // follow the standard model so that the component code can later be built for
 // a host that has the real one.
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 namespace vexo::com {
@@ -101,19 +102,45 @@ enum : VARTYPE {
     VT_I4 = 3,
     VT_R4 = 4,
     VT_R8 = 5,
+    VT_CY = 6,
+    VT_DATE = 7,
     VT_BSTR = 8,
     VT_DISPATCH = 9,
     VT_ERROR = 10,
     VT_BOOL = 11,
     VT_VARIANT = 12,
     VT_UNKNOWN = 13,
+    VT_DECIMAL = 14,
+    VT_I1 = 16,
     VT_UI1 = 17,
+    VT_UI2 = 18,
+    VT_UI4 = 19,
+    VT_I8 = 20,
+    VT_UI8 = 21,
+    VT_INT = 22,
+    VT_UINT = 23,
     VT_ARRAY = 0x2000,
     VT_BYREF = 0x4000,
     VT_TYPEMASK = 0x0FFF,
 };
 inline constexpr VARIANT_BOOL VARIANT_TRUE = -1;
 inline constexpr VARIANT_BOOL VARIANT_FALSE = 0;
+
+// Currency: a 64-bit integer of ten-thousandths.
+struct CY {
+    int64_t int64;
+};
+// Days since 30 December 1899, the fraction the time of day.
+using DATE = double;
+// A 96-bit integer scaled down by a power of ten (0..28); the sign apart.
+struct DECIMAL {
+    uint16_t wReserved;  // the variant's type when the decimal fills a VARIANT
+    uint8_t scale;
+    uint8_t sign;        // DECIMAL_NEG or 0
+    uint32_t Hi32;
+    uint64_t Lo64;
+};
+inline constexpr uint8_t DECIMAL_NEG = 0x80;
 
 BSTR SysAllocString(const OLECHAR* text);
 BSTR SysAllocStringLen(const OLECHAR* text, UINT length);
@@ -145,35 +172,62 @@ HRESULT SafeArrayCopy(SAFEARRAY* a, SAFEARRAY** out);
 
 struct IDispatch;
 
+// A decimal fills the whole variant, its first field sharing the type's place.
 struct VARIANT {
-    VARTYPE vt = VT_EMPTY;
-    uint16_t wReserved1 = 0, wReserved2 = 0, wReserved3 = 0;
+    VARIANT() { std::memset(static_cast<void*>(this), 0, sizeof *this); }
     union {
-        int16_t iVal;
-        int32_t lVal;
-        uint8_t bVal;
-        float fltVal;
-        double dblVal;
-        VARIANT_BOOL boolVal;
-        HRESULT scode;
-        BSTR bstrVal;
-        IUnknown* punkVal;
-        IDispatch* pdispVal;
-        SAFEARRAY* parray;
-        int16_t* piVal;
-        int32_t* plVal;
-        uint8_t* pbVal;
-        float* pfltVal;
-        double* pdblVal;
-        VARIANT_BOOL* pboolVal;
-        BSTR* pbstrVal;
-        IUnknown** ppunkVal;
-        IDispatch** ppdispVal;
-        SAFEARRAY** pparray;
-        VARIANT* pvarVal;
-        int64_t reserved_ = 0;
+        struct {
+            VARTYPE vt;
+            uint16_t wReserved1, wReserved2, wReserved3;
+            union {
+                int8_t cVal;
+                int16_t iVal;
+                int32_t lVal;
+                int64_t llVal;
+                uint8_t bVal;
+                uint16_t uiVal;
+                uint32_t ulVal;
+                uint64_t ullVal;
+                int32_t intVal;
+                uint32_t uintVal;
+                float fltVal;
+                double dblVal;
+                DATE date;
+                CY cyVal;
+                VARIANT_BOOL boolVal;
+                HRESULT scode;
+                BSTR bstrVal;
+                IUnknown* punkVal;
+                IDispatch* pdispVal;
+                SAFEARRAY* parray;
+                int8_t* pcVal;
+                int16_t* piVal;
+                int32_t* plVal;
+                int64_t* pllVal;
+                uint8_t* pbVal;
+                uint16_t* puiVal;
+                uint32_t* pulVal;
+                uint64_t* pullVal;
+                int32_t* pintVal;
+                uint32_t* puintVal;
+                float* pfltVal;
+                double* pdblVal;
+                DATE* pdate;
+                CY* pcyVal;
+                DECIMAL* pdecVal;
+                VARIANT_BOOL* pboolVal;
+                HRESULT* pscode;
+                BSTR* pbstrVal;
+                IUnknown** ppunkVal;
+                IDispatch** ppdispVal;
+                SAFEARRAY** pparray;
+                VARIANT* pvarVal;
+            };
+        };
+        DECIMAL decVal;
     };
 };
+static_assert(sizeof(DECIMAL) == 16 && sizeof(VARIANT) == 16, "a decimal fills the variant exactly");
 using VARIANTARG = VARIANT;
 
 void VariantInit(VARIANT* v);
@@ -181,11 +235,14 @@ void VariantInit(VARIANT* v);
 // leaves it empty; by-reference variants own nothing.
 HRESULT VariantClear(VARIANT* v);
 HRESULT VariantCopy(VARIANT* dest, const VARIANT* src);
-// Converts `src` (by-reference values are read through) to `vt`, which is
-// one of the scalar kinds or VT_DISPATCH / VT_UNKNOWN. Numbers convert
-// across kinds with rounding half to even; a value out of range gives
-// DISP_E_OVERFLOW, a string that holds no number DISP_E_TYPEMISMATCH.
-// Booleans become 0 / -1.
+// Converts `src` to `vt`, one of the scalar kinds (numbers of every size,
+// currency, date, decimal, Boolean, string) or VT_DISPATCH / VT_UNKNOWN, by
+// the system's rules: a reference is read through (one VARIANT reference,
+// which may hold a typed one; a deeper chain is E_INVALIDARG), numbers round
+// half to even, a value out of range gives DISP_E_OVERFLOW and a string that
+// holds no number DISP_E_TYPEMISMATCH. Strings take the automation forms:
+// spaces around, signs, "&H" and "&O" numbers, thousands separators, an
+// exponent, "True" / "False". Booleans become 0 / -1.
 HRESULT VariantChangeType(VARIANT* dest, const VARIANT* src, uint16_t flags, VARTYPE vt);
 
 // Small helpers for building arguments.

@@ -183,6 +183,18 @@ TEST_F(ComClient, AGameDrawsReadsAKeyAndPlaysSoundAndMusic) {
         int16_t shortHz = 11025;
         EXPECT_EQ(Call(sound.p, "DsSetup", {MakeI4(wnd), MakeByRef(VT_I2, &shortHz)}).hr, DISP_E_TYPEMISMATCH);
 
+        // A VARIANT reference to a typed one (a script handing on its own
+        // by-reference parameter) writes into the Long at the chain's end; a
+        // chain that loops is refused, not followed.
+        int32_t hzLong = 12345;
+        VARIANT middle = MakeByRef(VT_I4, &hzLong);
+        EXPECT_EQ(Call(sound.p, "DsSetup", {MakeI4(wnd), MakeByRef(VT_VARIANT, &middle)}).Long(), 0);
+        EXPECT_EQ(hzLong, 22050);
+        EXPECT_EQ(middle.vt, VT_BYREF | VT_I4);
+        VARIANT loop = MakeByRef(VT_VARIANT, nullptr);
+        loop.pvarVal = &loop;
+        EXPECT_EQ(Call(sound.p, "DsSetup", {MakeI4(wnd), MakeByRef(VT_VARIANT, &loop)}).hr, E_INVALIDARG);
+
         VARIANT slot = MakeI2(7);  // a 16-bit slot number in a script variable
         EXPECT_EQ(Call(sound.p, "DsCreate", {MakeByRef(VT_VARIANT, &slot), MakeBstr(reg.File("shot.wav")),
                                              MakeI4(2)}).Long(), 0);
@@ -191,6 +203,26 @@ TEST_F(ComClient, AGameDrawsReadsAKeyAndPlaysSoundAndMusic) {
         EXPECT_EQ(Call(sound.p, "DsPlay", {MakeI4(7)}).Long(), 0);
         VARIANT_BOOL keep = VARIANT_TRUE;
         EXPECT_EQ(Call(sound.p, "DsPlay", {MakeI4(7), MakeByRef(VT_BOOL, &keep)}).Long(), 0);
+        // Slot numbers of every scalar kind a client may hold play slot 7;
+        // 6.5 rounds to the empty slot 6, 7.5 to the empty slot 8, and 2^40
+        // overflows.
+        VARIANT asDecimal;
+        asDecimal.decVal.Lo64 = 70, asDecimal.decVal.scale = 1, asDecimal.vt = VT_DECIMAL;
+        VARIANT asCy, asUi4, asI8, asDate;
+        asCy.vt = VT_CY, asCy.cyVal.int64 = 70000;
+        asUi4.vt = VT_UI4, asUi4.ulVal = 7;
+        asI8.vt = VT_I8, asI8.llVal = 7;
+        asDate.vt = VT_DATE, asDate.date = 6.5;
+        for (const VARIANT& v : {asDecimal, asCy, asUi4, asI8, MakeBstr(" &H7 ")})
+            EXPECT_EQ(Call(sound.p, "DsPlay", {v}).Long(), 0) << "vt " << v.vt;
+        const int32_t emptySlot = Call(sound.p, "DsPlay", {MakeI4(6)}).Long();
+        EXPECT_NE(emptySlot, 0);
+        EXPECT_EQ(Call(sound.p, "DsPlay", {asDate}).Long(), emptySlot);
+        EXPECT_EQ(Call(sound.p, "DsPlay", {MakeR8(7.5)}).Long(), emptySlot);
+        asI8.llVal = int64_t(1) << 40;
+        Outcome big = Call(sound.p, "DsPlay", {asI8});
+        EXPECT_EQ(big.hr, DISP_E_OVERFLOW);
+        EXPECT_EQ(ErrorNumberFromHresult(big.hr, &big.excep), 6);
         EXPECT_EQ(Call(sound.p, "DsPlay", {MakeI4(100)}).Long(), 9);
         Outcome freed = Call(sound.p, "DsFree", {MakeI4(-1)});
         EXPECT_EQ(freed.Error(), 9);

@@ -2,6 +2,8 @@
 // identifiers and the error numbers a client sees.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "com/Com.h"
 #include "com/TypeDesc.h"
 
@@ -50,6 +52,132 @@ TEST(ComVariant, NumbersAndStringsConvertAcrossKindsAndOverflowGives6) {
     VARIANT inner = MakeI4(-7);
     EXPECT_EQ(To(MakeByRef(VT_I4, &n), VT_R4).fltVal, 300.0f);
     EXPECT_EQ(To(MakeByRef(VT_VARIANT, &inner), VT_I2).iVal, -7);
+}
+
+VARIANT Of(VARTYPE vt, int64_t bits) {
+    VARIANT v;
+    v.vt = vt;
+    v.llVal = bits;
+    return v;
+}
+VARIANT Dec(int64_t mantissa, uint8_t scale) {
+    VARIANT v;
+    v.decVal.scale = scale;
+    v.decVal.sign = mantissa < 0 ? DECIMAL_NEG : 0;
+    v.decVal.Lo64 = uint64_t(mantissa < 0 ? -mantissa : mantissa);
+    v.vt = VT_DECIMAL;
+    return v;
+}
+std::string Text(const VARIANT& v) {
+    VARIANT t = To(v, VT_BSTR);
+    std::string s = Utf8FromBstr(t.bstrVal);
+    VariantClear(&t);
+    return s;
+}
+
+TEST(ComVariant, EveryScalarKindConvertsRoundingHalfToEvenAndOverflowing) {
+    // Small and unsigned integers, 64-bit ones exactly.
+    EXPECT_EQ(To(Of(VT_I1, -5), VT_I4).lVal, -5);
+    EXPECT_EQ(To(Of(VT_UI2, 65535), VT_I4).lVal, 65535);
+    To(Of(VT_UI2, 65535), VT_I2, DISP_E_OVERFLOW);
+    To(Of(VT_UI4, 4000000000), VT_I4, DISP_E_OVERFLOW);
+    EXPECT_EQ(To(Of(VT_UI4, 4000000000), VT_I8).llVal, 4000000000);
+    To(Of(VT_I8, int64_t(1) << 40), VT_I4, DISP_E_OVERFLOW);
+    EXPECT_EQ(To(Of(VT_INT, -7), VT_UINT, DISP_E_OVERFLOW).vt, VT_EMPTY);
+    EXPECT_EQ(To(Of(VT_UI8, -1), VT_R8).dblVal, 18446744073709551615.0);
+    To(Of(VT_UI8, -1), VT_I8, DISP_E_OVERFLOW);
+    EXPECT_EQ(To(Of(VT_I8, 9007199254740993), VT_BSTR).vt, VT_BSTR);
+    EXPECT_EQ(Text(Of(VT_I8, 9007199254740993)), "9007199254740993");
+    EXPECT_EQ(To(Of(VT_I1, -1), VT_UI1, DISP_E_OVERFLOW).vt, VT_EMPTY);
+    // Currency (ten-thousandths), dates and decimals round half to even.
+    EXPECT_EQ(To(Of(VT_CY, 25000), VT_I4).lVal, 2);
+    EXPECT_EQ(To(Of(VT_CY, 35000), VT_I4).lVal, 4);
+    EXPECT_EQ(To(Of(VT_CY, -25000), VT_I2).iVal, -2);
+    EXPECT_EQ(To(Of(VT_CY, 25001), VT_I4).lVal, 3);
+    EXPECT_EQ(Text(Of(VT_CY, 125000)), "12.5");
+    EXPECT_EQ(To(MakeR8(1.23456789), VT_CY).cyVal.int64, 12346);
+    To(MakeR8(1e15), VT_CY, DISP_E_OVERFLOW);
+    VARIANT date = MakeR8(6.5);
+    date.vt = VT_DATE;
+    EXPECT_EQ(To(date, VT_I4).lVal, 6);
+    date.dblVal = 36526.5;
+    EXPECT_EQ(Text(date), "1/1/2000 12:00:00 PM");
+    date.dblVal = 36526;
+    EXPECT_EQ(Text(date), "1/1/2000");
+    date.dblVal = 0.25;
+    EXPECT_EQ(Text(date), "6:00:00 AM");
+    To(MakeR8(3e6), VT_DATE, DISP_E_OVERFLOW);
+    EXPECT_EQ(To(Dec(25, 1), VT_I4).lVal, 2);
+    EXPECT_EQ(To(Dec(-35, 1), VT_I4).lVal, -4);
+    EXPECT_EQ(To(Dec(-35, 1), VT_R8).dblVal, -3.5);
+    EXPECT_EQ(Text(Dec(-3500, 3)), "-3.5");
+    To(Dec(30000000000, 1), VT_I4, DISP_E_OVERFLOW);
+    VARIANT tenth = To(MakeR8(0.1), VT_DECIMAL);
+    EXPECT_EQ(tenth.vt, VT_DECIMAL);
+    EXPECT_EQ(tenth.decVal.Lo64, 1u);
+    EXPECT_EQ(tenth.decVal.scale, 1);
+    EXPECT_EQ(To(Of(VT_I8, -42), VT_DECIMAL).decVal.sign, DECIMAL_NEG);
+    // Floats: 16 bits of True, single overflow, and their text.
+    EXPECT_EQ(To(Of(VT_BOOL, -1), VT_UI8, DISP_E_OVERFLOW).vt, VT_EMPTY);
+    EXPECT_EQ(To(Of(VT_R4, 0), VT_BOOL).boolVal, VARIANT_FALSE);
+    To(MakeR8(1e39), VT_R4, DISP_E_OVERFLOW);
+    To(MakeR8(std::nan("")), VT_I4, DISP_E_OVERFLOW);
+    EXPECT_EQ(Text(MakeR8(1e20)), "1E+20");
+    EXPECT_EQ(Text(MakeR8(0.5)), "0.5");
+    // Through a typed reference of each new kind.
+    CY cy{70000};
+    EXPECT_EQ(To(MakeByRef(VT_CY, &cy), VT_I4).lVal, 7);
+    VARIANT d = Dec(75, 1);
+    EXPECT_EQ(To(MakeByRef(VT_DECIMAL, &d.decVal), VT_I4).lVal, 8);
+    uint16_t u2 = 40000;
+    EXPECT_EQ(To(MakeByRef(VT_UI2, &u2), VT_I4).lVal, 40000);
+}
+
+TEST(ComVariant, ScriptStringFormsAndReferenceChains) {
+    const struct {
+        const char* text;
+        VARTYPE vt;
+        HRESULT hr;
+        int64_t value;
+    } cases[] = {
+        {"&H20", VT_I4, S_OK, 32},           {"&O17", VT_I4, S_OK, 15},
+        {" &hff ", VT_UI1, S_OK, 255},       {"&H1FF", VT_UI1, DISP_E_OVERFLOW, 0},
+        {"&HFFFF", VT_I2, S_OK, -1},         {"&HFFFF", VT_I4, S_OK, 65535},
+        {"&HFFFFFFFF", VT_I4, S_OK, -1},     {"&HFFFF", VT_R8, S_OK, -1},
+        {"-&H10", VT_I4, S_OK, -16},         {"&H", VT_I4, DISP_E_TYPEMISMATCH, 0},
+        {"&HG", VT_I4, DISP_E_TYPEMISMATCH, 0}, {"&O8", VT_I4, DISP_E_TYPEMISMATCH, 0},
+        {"  -1,000.5e1 ", VT_I4, S_OK, -10005}, {"(5)", VT_I4, S_OK, -5},
+        {"5-", VT_I4, S_OK, -5},             {"$12.50", VT_CY, S_OK, 125000},
+        {"2.5", VT_I4, S_OK, 2},             {"3.5", VT_I2, S_OK, 4},
+        {"1D2", VT_I4, S_OK, 100},           {"9007199254740993", VT_I8, S_OK, 9007199254740993},
+        {"99999999999", VT_I4, DISP_E_OVERFLOW, 0}, {"1e400", VT_R8, DISP_E_OVERFLOW, 0},
+        {"12abc", VT_I4, DISP_E_TYPEMISMATCH, 0}, {"", VT_I4, DISP_E_TYPEMISMATCH, 0},
+        {"1.2.3", VT_R8, DISP_E_TYPEMISMATCH, 0}, {",5", VT_I4, DISP_E_TYPEMISMATCH, 0},
+        {"True", VT_BOOL, S_OK, -1},         {"false", VT_BOOL, S_OK, 0},
+        {" TRUE ", VT_I4, S_OK, -1},         {"0", VT_BOOL, S_OK, 0},
+    };
+    for (const auto& c : cases) {
+        VARIANT s = MakeBstr(c.text);
+        VARIANT out;
+        EXPECT_EQ(VariantChangeType(&out, &s, 0, c.vt), c.hr) << '"' << c.text << '"';
+        if (c.hr == S_OK) {
+            VARIANT wide;
+            ASSERT_EQ(VariantChangeType(&wide, &out, 0, c.vt == VT_CY ? VT_CY : VT_I8), S_OK) << c.text;
+            EXPECT_EQ(c.vt == VT_CY ? wide.cyVal.int64 : wide.llVal, c.value) << '"' << c.text << '"';
+        }
+        VariantClear(&out);
+        VariantClear(&s);
+    }
+    // One VARIANT reference may hold a typed one; a chain of VARIANT
+    // references (a loop among them) is refused, as is a reference to nothing.
+    int32_t n = 41;
+    VARIANT typedRef = MakeByRef(VT_I4, &n);
+    EXPECT_EQ(To(MakeByRef(VT_VARIANT, &typedRef), VT_R8).dblVal, 41.0);
+    VARIANT loop = MakeByRef(VT_VARIANT, nullptr);
+    loop.pvarVal = &loop;
+    To(MakeByRef(VT_VARIANT, &loop), VT_I4, E_INVALIDARG);
+    To(MakeByRef(VT_I4, nullptr), VT_I4, E_INVALIDARG);
+    To(MakeByRef(VT_VARIANT, nullptr), VT_I4, E_INVALIDARG);
 }
 
 TEST(ComVariant, StringsArraysAndCopiesOwnTheirMemory) {
