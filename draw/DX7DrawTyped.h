@@ -43,7 +43,7 @@ struct _DX7Draw : IDispatch {
     virtual HRESULT DDCreateSurfaceFromResource(BSTR ResID, IDispatch** result) = 0;
     virtual HRESULT DDFlip() = 0;
     virtual HRESULT DDBitBltFX(IDispatch** ddsSrc, IDispatch** ddsDest, int32_t xSrc, int32_t ySrc, int32_t nSrcWidth, int32_t nSrcHeight, int32_t nDestWidth, int32_t nDestHeight, int32_t xDest, int32_t yDest, int32_t* dwFlag, int32_t* result) = 0;
-    virtual HRESULT DDHarfTransferBlt(IDispatch** ddsSrc, IDispatch** ddsDest, IDispatch** ddpPalette, int32_t SrcX, int32_t SrcY, int32_t* nWidth, int32_t* nHeight, int32_t xDest, int32_t yDest, VARIANT_BOOL bTransparent, int32_t* result) = 0;
+    virtual HRESULT DDHarfTransferBlt(IDispatch** ddsSrc, IDispatch** ddsDest, IDispatch** ddpPalette, int32_t* SrcX, int32_t* SrcY, int32_t* nWidth, int32_t* nHeight, int32_t* xDest, int32_t* yDest, VARIANT_BOOL bTransparent, int32_t* result) = 0;
     virtual HRESULT DDSaveHarfPalette(BSTR* SavePathFilename, IDispatch** ddpPalette, int32_t* result) = 0;
     virtual HRESULT DDLoadHarfPalette(BSTR* LoadPathFilename, int32_t* result) = 0;
     virtual HRESULT DDPrimarySetPalette(IDispatch** PaletteID, int32_t* result) = 0;
@@ -93,7 +93,7 @@ public:
     HRESULT DDCreateSurfaceFromResource(BSTR ResID, IDispatch** result) override { return Call(o_, 0x21, {In(ResID)}, result); }
     HRESULT DDFlip() override { return Call(o_, 0x22, {}); }
     HRESULT DDBitBltFX(IDispatch** ddsSrc, IDispatch** ddsDest, int32_t xSrc, int32_t ySrc, int32_t nSrcWidth, int32_t nSrcHeight, int32_t nDestWidth, int32_t nDestHeight, int32_t xDest, int32_t yDest, int32_t* dwFlag, int32_t* result) override { return Call(o_, 0x23, {In(ddsSrc), In(ddsDest), In(xSrc), In(ySrc), In(nSrcWidth), In(nSrcHeight), In(nDestWidth), In(nDestHeight), In(xDest), In(yDest), In(dwFlag)}, result); }
-    HRESULT DDHarfTransferBlt(IDispatch** ddsSrc, IDispatch** ddsDest, IDispatch** ddpPalette, int32_t SrcX, int32_t SrcY, int32_t* nWidth, int32_t* nHeight, int32_t xDest, int32_t yDest, VARIANT_BOOL bTransparent, int32_t* result) override { return Call(o_, 0x24, {In(ddsSrc), In(ddsDest), In(ddpPalette), In(SrcX), In(SrcY), In(nWidth), In(nHeight), In(xDest), In(yDest), In(bTransparent)}, result); }
+    HRESULT DDHarfTransferBlt(IDispatch** ddsSrc, IDispatch** ddsDest, IDispatch** ddpPalette, int32_t* SrcX, int32_t* SrcY, int32_t* nWidth, int32_t* nHeight, int32_t* xDest, int32_t* yDest, VARIANT_BOOL bTransparent, int32_t* result) override { return Call(o_, 0x24, {In(ddsSrc), In(ddsDest), In(ddpPalette), In(SrcX), In(SrcY), In(nWidth), In(nHeight), In(xDest), In(yDest), In(bTransparent)}, result); }
     HRESULT DDSaveHarfPalette(BSTR* SavePathFilename, IDispatch** ddpPalette, int32_t* result) override { return Call(o_, 0x25, {In(SavePathFilename), In(ddpPalette)}, result); }
     HRESULT DDLoadHarfPalette(BSTR* LoadPathFilename, int32_t* result) override { return Call(o_, 0x26, {In(LoadPathFilename)}, result); }
     HRESULT DDPrimarySetPalette(IDispatch** PaletteID, int32_t* result) override { return Call(o_, 0x27, {In(PaletteID)}, result); }

@@ -122,6 +122,26 @@ TEST_F(ComDual, TypedEntriesRunTheDispatchPath) {
         EXPECT_EQ(Utf8FromBstr(e.bstrSource), "VexoDX7Draw.DX7Draw");
         ClearExcepInfo(&e);
         EXPECT_FALSE(TakeTypedError(&e));  // taken once
+        // Every coordinate of the half-transparent blit is a reference: the
+        // size comes back as used, the corners as they were.
+        int32_t sx = 2, sy = 1, hw = 100, hh = 100, dx = 5, dy = 6, harf = -1;
+        EXPECT_EQ(draw->DDHarfTransferBlt(&sprite, &back, &palette, &sx, &sy, &hw, &hh, &dx, &dy, VARIANT_FALSE, &harf),
+                  S_OK);
+        EXPECT_EQ(harf, 0);
+        EXPECT_EQ(hw, 14);
+        EXPECT_EQ(hh, 7);
+        EXPECT_EQ(sx + sy + dx + dy, 2 + 1 + 5 + 6);
+        // By name, a script's variables in VARIANT references come back as
+        // the declared Long: the size as used, the corner as it was.
+        VARIANT vx = MakeI2(2), vw = MakeI2(100);
+        Outcome named2 = Call(draw, "DDHarfTransferBlt",
+                              {Obj(sprite), Obj(back), Obj(palette), MakeByRef(VT_VARIANT, &vx), MakeI4(1),
+                               MakeByRef(VT_VARIANT, &vw), MakeI4(100), MakeI4(5), MakeI4(6), MakeBool(false)});
+        EXPECT_EQ(named2.Long(), 0);
+        EXPECT_EQ(vw.vt, VT_I4);
+        EXPECT_EQ(vw.lVal, 14);
+        EXPECT_EQ(vx.vt, VT_I4);
+        EXPECT_EQ(vx.lVal, 2);
         // Optional references given explicitly.
         int32_t stop = 0;
         uint8_t key = 0;
