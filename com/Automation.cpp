@@ -56,7 +56,7 @@ public:
     HRESULT GetTypeInfoCount(UINT* n) override { return n ? (*n = 0, S_OK) : E_POINTER; }
     HRESULT GetTypeInfo(UINT, LCID, ITypeInfo** p) override {
         if (p) *p = nullptr;
-        return DISP_E_BADINDEX;
+        return E_NOTIMPL;
     }
     HRESULT GetIDsOfNames(REFIID, OLECHAR**, UINT n, LCID, DISPID* ids) override {
         for (UINT i = 0; ids && i < n; ++i) ids[i] = DISPID_UNKNOWN;
@@ -272,6 +272,11 @@ DispatchBase::DispatchBase(const ClassDesc& d, ModuleCounts& module) : desc_(d),
 }
 DispatchBase::~DispatchBase() { --module_.objects; }
 
+const ClassDesc* DescriptionOf(IDispatch* object) {
+    auto* d = dynamic_cast<DispatchBase*>(object);
+    return d ? &d->desc() : nullptr;
+}
+
 void* NativeObject(IDispatch* object, REFCLSID clsid) {
     auto* d = dynamic_cast<DispatchBase*>(object);
     return d && d->desc().clsid == clsid ? d->Native() : nullptr;
@@ -300,18 +305,17 @@ ULONG DispatchBase::Release() {
     return left;
 }
 
+// No type information: a client that asks is told so and handed nothing.
 HRESULT DispatchBase::GetTypeInfoCount(UINT* pctinfo) {
     if (!pctinfo) return E_POINTER;
-    *pctinfo = 1;
+    *pctinfo = 0;
     return S_OK;
 }
 
-HRESULT DispatchBase::GetTypeInfo(UINT iTInfo, LCID, ITypeInfo** ppTInfo) {
+HRESULT DispatchBase::GetTypeInfo(UINT, LCID, ITypeInfo** ppTInfo) {
     if (!ppTInfo) return E_POINTER;
     *ppTInfo = nullptr;
-    if (iTInfo != 0) return DISP_E_BADINDEX;
-    *ppTInfo = MakeTypeInfo(desc_, module_);
-    return *ppTInfo ? S_OK : E_OUTOFMEMORY;
+    return E_NOTIMPL;
 }
 
 HRESULT DispatchBase::GetIDsOfNames(REFIID riid, OLECHAR** names, UINT count, LCID, DISPID* ids) {

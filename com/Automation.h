@@ -268,7 +268,11 @@ HRESULT Call(DispatchBase& o, DISPID id, std::initializer_list<VARIANT> args, R*
 
 // Names of the methods and parameters and their identifiers from a description.
 HRESULT NamesToIds(const ClassDesc& d, OLECHAR** names, UINT count, DISPID* ids);
-ITypeInfo* MakeTypeInfo(const ClassDesc& d, ModuleCounts& module);
+
+// The description an object of this layer was made from (its IDispatch, as
+// activation hands it out), for tools in the same process; null for any other
+// object.
+const ClassDesc* DescriptionOf(IDispatch* object);
 
 // The C++ object behind an object of class `clsid` made by this layer, for a
 // program that links the component's library itself and was handed the object

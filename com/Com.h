@@ -91,6 +91,9 @@ protected:
     ~IUnknown() = default;
 };
 
+// Type information is not offered here: objects answer GetTypeInfoCount with 0
+// and GetTypeInfo with E_NOTIMPL, so the type stays opaque. A client that
+// needs the description in process uses DescriptionOf (com/Automation.h).
 struct ITypeInfo;
 
 // --- Automation values ----------------------------------------------------
@@ -291,25 +294,6 @@ protected:
     ~IDispatch() = default;
 };
 
-struct ClassDesc;
-
-// The part of the type-information interface the components provide: names
-// of members and parameters, their identifiers, and the containing library.
-struct ITypeInfo : IUnknown {
-    virtual HRESULT GetGuid(GUID* iid) = 0;
-    virtual HRESULT GetFuncCount(UINT* count) = 0;
-    // The member's name followed by its parameters' names.
-    virtual HRESULT GetNames(MEMBERID memid, BSTR* rgBstrNames, UINT cMaxNames, UINT* pcNames) = 0;
-    virtual HRESULT GetIDsOfNames(OLECHAR** rgszNames, UINT cNames, MEMBERID* pMemId) = 0;
-    virtual HRESULT GetContainingTypeLib(GUID* libid, WORD* major, WORD* minor) = 0;
-    // In-process extension: the full description the dispatch table was made
-    // from (for writing the interface-definition file).
-    virtual const ClassDesc* Description() = 0;
-
-protected:
-    ~ITypeInfo() = default;
-};
-
 struct IClassFactory : IUnknown {
     virtual HRESULT CreateInstance(IUnknown* pUnkOuter, REFIID riid, void** ppv) = 0;
     virtual HRESULT LockServer(int32_t fLock) = 0;
@@ -321,7 +305,6 @@ protected:
 extern const IID IID_IUnknown;
 extern const IID IID_IDispatch;
 extern const IID IID_IClassFactory;
-extern const IID IID_ITypeInfo;
 extern const IID IID_NULL;
 
 // The run-time error number an automation client sees for a failed call:

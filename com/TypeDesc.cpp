@@ -1,6 +1,5 @@
-// Names, identifiers and type information from an interface description, and
-// the interface-definition text made from it.
-#include <atomic>
+// Names and identifiers from an interface description, and the
+// interface-definition text made from it.
 #include <cctype>
 #include <cmath>
 #include <cstdio>
@@ -64,61 +63,13 @@ HRESULT NamesToIds(const ClassDesc& d, OLECHAR** names, UINT count, DISPID* ids)
 
 namespace {
 
-class TypeInfo final : public ITypeInfo {
-public:
-    TypeInfo(const ClassDesc& d, ModuleCounts& m) : d_(d), module_(m) { ++module_.objects; }
-    ~TypeInfo() { --module_.objects; }
-
-    HRESULT QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv) return E_POINTER;
-        if (riid == IID_IUnknown || riid == IID_ITypeInfo) {
-            *ppv = static_cast<ITypeInfo*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG AddRef() override { return ++refs_; }
-    ULONG Release() override {
-        ULONG left = --refs_;
-        if (left == 0) delete this;
-        return left;
-    }
-    HRESULT GetGuid(GUID* iid) override { return iid ? (*iid = d_.iid, S_OK) : E_POINTER; }
-    HRESULT GetFuncCount(UINT* n) override { return n ? (*n = UINT(d_.methods.size()), S_OK) : E_POINTER; }
-    HRESULT GetNames(MEMBERID memid, BSTR* out, UINT max, UINT* count) override {
-        if (!out || !count) return E_POINTER;
-        *count = 0;
-        if (memid < kFirstDispId || size_t(memid - kFirstDispId) >= d_.methods.size()) return DISP_E_MEMBERNOTFOUND;
-        const MethodDesc& m = d_.methods[size_t(memid - kFirstDispId)];
-        if (max > 0) out[(*count)++] = BstrFromUtf8(m.name);
-        for (size_t k = 0; k < m.params.size() && *count < max; ++k) out[(*count)++] = BstrFromUtf8(m.params[k].name);
-        return S_OK;
-    }
-    HRESULT GetIDsOfNames(OLECHAR** names, UINT n, MEMBERID* ids) override { return NamesToIds(d_, names, n, ids); }
-    HRESULT GetContainingTypeLib(GUID* libid, WORD* major, WORD* minor) override {
-        if (!libid || !major || !minor) return E_POINTER;
-        *libid = d_.libid;
-        *major = d_.major;
-        *minor = d_.minor;
-        return S_OK;
-    }
-    const ClassDesc* Description() override { return &d_; }
-
-private:
-    const ClassDesc& d_;
-    ModuleCounts& module_;
-    std::atomic<ULONG> refs_{0};
-};
-
 const char* IdlType(Ty t, const char* enumName) {
     switch (t) {
         case Ty::Void: return "void";
         case Ty::Bool: return "VARIANT_BOOL";
         case Ty::Byte: return "unsigned char";
         case Ty::Long: return "long";
-        case Ty::Single: return "single";
+        case Ty::Single: return "float";
         case Ty::String: return "BSTR";
         case Ty::Variant: return "VARIANT";
         case Ty::Surface: return "IDispatch*";  // DirectDrawSurface7 of the platform library
@@ -136,19 +87,17 @@ std::string Hex(const GUID& g) {
 
 }  // namespace
 
-ITypeInfo* MakeTypeInfo(const ClassDesc& d, ModuleCounts& module) {
-    auto* t = new (std::nothrow) TypeInfo(d, module);
-    if (t) t->AddRef();
-    return t;
-}
-
 std::string WriteIdl(const ClassDesc& d) {
     std::ostringstream o;
+    // Written so that the system's IDL compilers take it unchanged: the base
+    // types come from oaidl.idl, and each enumeration is named by its tag too
+    // (an untagged one gets a generated name in the type library).
+    o << "import \"oaidl.idl\";\n\n";
     o << "[\n  uuid(" << Hex(d.libid) << "),\n  version(" << d.major << "." << d.minor << ")\n]\n";
     o << "library " << d.library << "\n{\n";
     o << "    importlib(\"stdole2.tlb\");\n\n";
     for (const EnumDesc& e : d.enums) {
-        o << "    typedef enum {\n";
+        o << "    typedef enum " << e.name << " {\n";
         for (size_t i = 0; i < e.members.size(); ++i)
             o << "        " << e.members[i].first << " = " << e.members[i].second
               << (i + 1 < e.members.size() ? ",\n" : "\n");

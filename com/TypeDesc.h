@@ -1,9 +1,8 @@
 // The description of a component's interface: its methods in interface order,
 // their parameters (type, by reference or by value, optional with default)
 // and results, the enumerations, and the identity of the class, interface and
-// type library. The dispatch tables are made from it, GetTypeInfo answers
-// from it, and WriteIdl turns it into an interface-definition file for a host
-// with the real component machinery.
+// type library. The dispatch tables are made from it, and WriteIdl turns it
+// into the interface-definition file a type library is compiled from.
 #pragma once
 
 #include <cstdint>

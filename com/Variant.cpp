@@ -17,7 +17,6 @@ namespace vexo::com {
 const IID IID_IUnknown = MakeGuid("{00000000-0000-0000-C000-000000000046}");
 const IID IID_IDispatch = MakeGuid("{00020400-0000-0000-C000-000000000046}");
 const IID IID_IClassFactory = MakeGuid("{00000001-0000-0000-C000-000000000046}");
-const IID IID_ITypeInfo = MakeGuid("{00020401-0000-0000-C000-000000000046}");
 const IID IID_NULL{};
 
 std::string GuidToString(const GUID& g) {

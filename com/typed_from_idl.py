@@ -10,7 +10,7 @@ import re
 import sys
 
 TYPES = {
-    'long': 'int32_t', 'single': 'float', 'unsigned char': 'uint8_t', 'VARIANT_BOOL': 'VARIANT_BOOL',
+    'long': 'int32_t', 'float': 'float', 'unsigned char': 'uint8_t', 'VARIANT_BOOL': 'VARIANT_BOOL',
     'BSTR': 'BSTR', 'IDispatch*': 'IDispatch*', 'VARIANT': 'VARIANT', 'SAFEARRAY(unsigned char)': 'SAFEARRAY*',
 }
 

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "com/Activation.h"
+#include "com/Automation.h"
 #include "com/Registry.h"
 #include "com/TypeDesc.h"
 
@@ -56,14 +57,10 @@ int Idl(const std::string& name) {
     IDispatch* d = nullptr;
     HRESULT hr = CreateObject(name, &d);
     if (Failed(hr)) return Report("create", name, hr);
-    ITypeInfo* ti = nullptr;
-    hr = d->GetTypeInfo(0, 0, &ti);
-    if (Succeeded(hr)) {
-        std::fputs(WriteIdl(*ti->Description()).c_str(), stdout);
-        ti->Release();
-    }
+    const ClassDesc* desc = DescriptionOf(d);
+    if (desc) std::fputs(WriteIdl(*desc).c_str(), stdout);
     d->Release();
-    return Succeeded(hr) ? 0 : Report("read the type information of", name, hr);
+    return desc ? 0 : Report("read the description of", name, E_NOINTERFACE);
 }
 
 }  // namespace
