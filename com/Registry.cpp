@@ -8,6 +8,7 @@
 #include <map>
 #include <sstream>
 #include <system_error>
+#include <vector>
 
 #include "com/Registry.h"
 
@@ -57,23 +58,50 @@ bool ReadFields(const fs::path& file, Fields& out) {
     return true;
 }
 
-// Writes the record beside its place and renames it in.
-bool WriteFields(const fs::path& file, const Fields& f) {
+// Writes the record into a temporary file beside its place.
+bool WriteTemp(const fs::path& file, const Fields& f, fs::path& tmp) {
     std::error_code ec;
     fs::create_directories(file.parent_path(), ec);
-    const fs::path tmp = file.string() + ".tmp" + std::to_string(::getpid());
-    {
-        std::ofstream out(tmp, std::ios::trunc);
-        for (const auto& [k, v] : f) out << k << '=' << v << '\n';
-        out.flush();
-        if (!out) {
-            fs::remove(tmp, ec);
-            return false;
+    tmp = file.string() + ".tmp" + std::to_string(::getpid());
+    std::ofstream out(tmp, std::ios::trunc);
+    for (const auto& [k, v] : f) out << k << '=' << v << '\n';
+    out.flush();
+    if (out) return true;
+    out.close();
+    fs::remove(tmp, ec);
+    return false;
+}
+
+// The program-identifier and type-library records that name the class;
+// records naming another class stay, readable or not.
+std::vector<fs::path> RecordsNaming(const std::string& clsid) {
+    std::vector<fs::path> ours;
+    for (const char* sub : {"ProgID", "TypeLib"}) {
+        std::error_code walk, kind;
+        for (fs::recursive_directory_iterator it(fs::path(Root()) / sub, walk), end; !walk && it != end;
+             it.increment(walk)) {
+            if (!it->is_regular_file(kind)) continue;
+            Fields o;
+            try {
+                if (ReadFields(it->path(), o) && o["CLSID"] == clsid) ours.push_back(it->path());
+            } catch (const std::exception&) {
+            }
         }
     }
-    fs::rename(tmp, file, ec);
-    if (ec) fs::remove(tmp, ec);
-    return !ec;
+    return ours;
+}
+
+// Removes the record, and the version and library-identifier directories of
+// a type-library record once nothing else is in them.
+void RemoveRecord(const fs::path& p) {
+    std::error_code ec;
+    fs::remove(p, ec);
+    const fs::path typeLibs = fs::path(Root()) / "TypeLib";
+    for (fs::path dir = p.parent_path();; dir = dir.parent_path()) {
+        const fs::path rel = dir.lexically_relative(typeLibs);
+        if (rel.empty() || rel == "." || *rel.begin() == "..") break;  // not below TypeLib/
+        if (!fs::is_empty(dir, ec) || ec || !fs::remove(dir, ec)) break;
+    }
 }
 
 const std::string& Need(const Fields& f, const char* key, const fs::path& file) {
@@ -117,31 +145,53 @@ std::string Root() {
 
 HRESULT Register(const ClassRecord& r) {
     if (!ValidProgId(r.progId)) return Fail(E_INVALIDARG, "invalid program identifier " + r.progId);
-    std::error_code ec;
+    const std::string id = GuidToString(r.clsid);
     const fs::path cls = ClassFile(r.clsid), prog = ProgIdFile(r.progId), lib = TypeLibFile(r);
-    if (fs::exists(cls, ec))
-        return Fail(SELFREG_E_CLASS, "class " + GuidToString(r.clsid) + " is already registered (" + cls.string() +
-                                         "); unregister it first");
-    if (fs::exists(prog, ec))
-        return Fail(SELFREG_E_CLASS, "program identifier " + r.progId + " is already registered (" +
-                                         prog.string() + "); unregister it first");
-    const std::string version = std::to_string(r.major) + "." + std::to_string(r.minor);
-    const bool ok = WriteFields(lib, {{"Path", r.path}, {"CLSID", GuidToString(r.clsid)}}) &&
-                    WriteFields(prog, {{"CLSID", GuidToString(r.clsid)}}) &&
-                    WriteFields(cls, {{"Class", r.className},
-                                      {"Library", r.library},
-                                      {"ProgID", r.progId},
-                                      {"InprocServer32", r.path},
-                                      {"ThreadingModel", r.threadingModel},
-                                      {"TypeLib", GuidToString(r.libid)},
-                                      {"Version", version}});
-    if (!ok) {
-        // Take back what this call wrote; nothing of another class was touched.
-        fs::remove(cls, ec);
-        fs::remove(prog, ec);
-        fs::remove(lib, ec);
-        return Fail(REGDB_E_WRITEREGDB, "cannot write the registry at " + Root());
+    // The class's own earlier records are replaced (a moved or rebuilt
+    // library registers again); a program identifier of another class is not.
+    try {
+        Fields o;
+        if (ReadFields(prog, o) && o["CLSID"] != id)
+            return Fail(SELFREG_E_CLASS, "program identifier " + r.progId + " is registered to class " +
+                                             o["CLSID"] + " (" + prog.string() + "); unregister that first");
+    } catch (const std::exception&) {
+        // Not a record: it is replaced.
     }
+    const std::vector<fs::path> earlier = RecordsNaming(id);
+    const std::string version = std::to_string(r.major) + "." + std::to_string(r.minor);
+    const std::vector<std::pair<fs::path, Fields>> records = {
+        {lib, {{"Path", r.path}, {"CLSID", id}}},
+        {prog, {{"CLSID", id}}},
+        {cls,
+         {{"Class", r.className},
+          {"Library", r.library},
+          {"ProgID", r.progId},
+          {"InprocServer32", r.path},
+          {"ThreadingModel", r.threadingModel},
+          {"TypeLib", GuidToString(r.libid)},
+          {"Version", version}}}};
+    // Every record is written beside its place first; only when all are
+    // written do they replace what was there, so a failure changes nothing.
+    std::vector<fs::path> temps;
+    std::error_code ec;
+    for (const auto& [file, fields] : records) {
+        fs::path tmp;
+        if (!WriteTemp(file, fields, tmp)) {
+            for (const auto& t : temps) fs::remove(t, ec);
+            return Fail(REGDB_E_WRITEREGDB, "cannot write the registry at " + Root());
+        }
+        temps.push_back(tmp);
+    }
+    bool ok = true;
+    for (size_t i = 0; i < records.size(); ++i) {
+        fs::rename(temps[i], records[i].first, ec);
+        if (ec) ok = false, fs::remove(temps[i], ec);
+    }
+    if (!ok) return Fail(REGDB_E_WRITEREGDB, "cannot write the registry at " + Root());
+    // What the earlier registration wrote and this one did not (another
+    // program identifier or version) goes.
+    for (const auto& e : earlier)
+        if (e != lib && e != prog) RemoveRecord(e);
     return S_OK;
 }
 
@@ -149,23 +199,7 @@ HRESULT Unregister(const CLSID& clsid) {
     std::error_code ec;
     const fs::path cls = ClassFile(clsid);
     if (!fs::exists(cls, ec)) return Fail(SELFREG_E_CLASS, "class " + GuidToString(clsid) + " is not registered");
-    // The program-identifier and type-library records of the class are those
-    // that name it; records naming another class stay, readable or not.
-    const std::string id = GuidToString(clsid);
-    for (const char* sub : {"ProgID", "TypeLib"}) {
-        std::vector<fs::path> ours;
-        std::error_code walk, kind;
-        for (fs::recursive_directory_iterator it(fs::path(Root()) / sub, walk), end; !walk && it != end;
-             it.increment(walk)) {
-            if (!it->is_regular_file(kind)) continue;
-            Fields o;
-            try {
-                if (ReadFields(it->path(), o) && o["CLSID"] == id) ours.push_back(it->path());
-            } catch (const std::exception&) {
-            }
-        }
-        for (const auto& p : ours) fs::remove(p, ec);
-    }
+    for (const auto& p : RecordsNaming(GuidToString(clsid))) RemoveRecord(p);
     if (!fs::remove(cls, ec) || ec) return Fail(REGDB_E_WRITEREGDB, "cannot remove " + cls.string());
     return S_OK;
 }

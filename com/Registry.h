@@ -11,7 +11,7 @@
 //   TypeLib/{library id}/<version>/<Library>   Path, CLSID
 // (the type-library record is keyed by library name too, because two of the
 // libraries share one library identifier and version).
-// Records are written to a temporary file and renamed into place, so a
+// Records are written to temporary files and renamed into place, so a
 // failed or interrupted registration never leaves half a record, and no
 // operation touches records of another class.
 #pragma once
@@ -37,11 +37,13 @@ struct ClassRecord {
 // The registry directory in force (see above).
 std::string Root();
 
-// Records the class. A class or program identifier already registered
-// gives SELFREG_E_CLASS and changes nothing.
+// Records the class, replacing its own earlier records (a moved or rebuilt
+// library registers again) and removing those of them the new registration
+// does not write. A program identifier registered to another class gives
+// SELFREG_E_CLASS; any failure changes nothing.
 HRESULT Register(const ClassRecord& r);
-// Removes exactly the class's records. A class that is not registered
-// gives SELFREG_E_CLASS.
+// Removes exactly the class's records (and the type-library directories left
+// empty). A class that is not registered gives SELFREG_E_CLASS.
 HRESULT Unregister(const CLSID& clsid);
 // The class's record: REGDB_E_CLASSNOTREG when missing, REGDB_E_INVALIDVALUE
 // when it cannot be read as a record.

@@ -18,7 +18,7 @@ std::string Slurp(const std::filesystem::path& p) {
     return std::string(std::istreambuf_iterator<char>(f), {});
 }
 
-TEST(ComRegistry, TwiceAndNotRegisteredFailClearlyAndTouchNoOtherRecord) {
+TEST(ComRegistry, TwiceOverwritesNotRegisteredFailsClearlyAndNoOtherRecordIsTouched) {
     TempRegistry reg;
     ASSERT_EQ(RegisterServer(VEXO_DRAW_LIB), S_OK);
     ASSERT_EQ(RegisterServer(VEXO_SOUND_LIB), S_OK);
@@ -29,8 +29,8 @@ TEST(ComRegistry, TwiceAndNotRegisteredFailClearlyAndTouchNoOtherRecord) {
     EXPECT_NE(before.find("TypeLib=" + GuidToString(kLibid)), std::string::npos);
     EXPECT_NE(before.find("Version=19.0"), std::string::npos);
 
-    EXPECT_EQ(RegisterServer(VEXO_DRAW_LIB), SELFREG_E_CLASS);
-    EXPECT_NE(registry::LastError().find("already registered"), std::string::npos);
+    // A second registration replaces the first, as installers expect.
+    EXPECT_EQ(RegisterServer(VEXO_DRAW_LIB), S_OK);
     EXPECT_EQ(Slurp(drawRecord), before);
 
     EXPECT_EQ(UnregisterServer(VEXO_DRAW_LIB), S_OK);
@@ -50,6 +50,50 @@ TEST(ComRegistry, TwiceAndNotRegisteredFailClearlyAndTouchNoOtherRecord) {
     d->Release();
     EXPECT_EQ(UnregisterServer(VEXO_SOUND_LIB), S_OK);
     EXPECT_TRUE(registry::List(nullptr).empty());
+}
+
+TEST(ComRegistry, AMovedOrRebuiltClassReplacesItsRecordsAndUnregisteringLeavesNothing) {
+    TempRegistry reg;
+    registry::ClassRecord r;
+    r.className = "Thing";
+    r.library = "VexoTest";
+    r.progId = "VexoTest.Thing";
+    r.clsid = MakeGuid("{11111111-2222-3333-4444-555555555555}");
+    r.path = reg.File("old/libVexoTest.so");
+    r.libid = kLibid;
+    r.major = 1;
+    ASSERT_EQ(registry::Register(r), S_OK);
+    const auto root = std::filesystem::path(registry::Root());
+    const auto oldLib = root / "TypeLib" / GuidToString(kLibid) / "1.0" / "VexoTest";
+    ASSERT_TRUE(std::filesystem::exists(oldLib));
+
+    // Moved and rebuilt with a new version and program identifier.
+    r.path = reg.File("new/libVexoTest.so");
+    r.major = 2;
+    r.progId = "VexoTest.Thing2";
+    ASSERT_EQ(registry::Register(r), S_OK);
+    registry::ClassRecord got;
+    ASSERT_EQ(registry::Read(r.clsid, got), S_OK);
+    EXPECT_EQ(got.path, r.path);
+    EXPECT_EQ(got.major, 2);
+    EXPECT_FALSE(std::filesystem::exists(oldLib.parent_path()));
+    EXPECT_FALSE(std::filesystem::exists(root / "ProgID" / "VexoTest.Thing"));
+    CLSID c;
+    EXPECT_EQ(registry::ClsidFromProgId("VexoTest.Thing2", c), S_OK);
+
+    // Another class cannot take the program identifier over.
+    registry::ClassRecord other = r;
+    other.clsid = MakeGuid("{11111111-2222-3333-4444-555555555556}");
+    other.library = "VexoOther";
+    EXPECT_EQ(registry::Register(other), SELFREG_E_CLASS);
+    EXPECT_NE(registry::LastError().find("registered to class"), std::string::npos);
+    EXPECT_EQ(registry::ClsidFromProgId("VexoTest.Thing2", c), S_OK);
+    EXPECT_EQ(c, r.clsid);
+
+    EXPECT_EQ(registry::Unregister(r.clsid), S_OK);
+    for (const char* sub : {"CLSID", "ProgID"})
+        EXPECT_TRUE(std::filesystem::is_empty(root / sub)) << sub;
+    EXPECT_TRUE(std::filesystem::is_empty(root / "TypeLib"));
 }
 
 TEST(ComRegistry, AMovedLibraryAndCorruptRecordsGiveClearErrors) {
