@@ -532,7 +532,10 @@ HRESULT ToText(const VARIANT* v, BSTR& out) {
         case VT_BOOL: s = v->boolVal ? "True" : "False"; break;
         case VT_R4: std::snprintf(buf, sizeof buf, "%.7G", double(v->fltVal)), s = buf; break;
         case VT_R8: std::snprintf(buf, sizeof buf, "%.15G", v->dblVal), s = buf; break;
-        case VT_DATE: s = DateText(v->date); break;
+        case VT_DATE:
+            if (!(v->date > -657435.0 && v->date < 2958466.0)) return E_INVALIDARG;  // no calendar date
+            s = DateText(v->date);
+            break;
         default: {
             Num n;
             if (HRESULT hr = ToNum(v, n); Failed(hr)) return hr;
