@@ -41,7 +41,7 @@ class X11KeyMap final : public HostKeyMap {
             XISetMask(bits, XI_RawButtonRelease);
             XIEventMask mask{XIAllMasterDevices, int(sizeof bits), bits};
             raw_ = XISelectEvents(dpy_, DefaultRootWindow(dpy_), &mask, 1) == Success;
-            if (!XIGetClientPointer(dpy_, None, &pointer_)) pointer_ = -1;
+            pointer_ = MasterPointer();
         }
     }
     ~X11KeyMap() override { XCloseDisplay(dpy_); }
@@ -62,6 +62,21 @@ class X11KeyMap final : public HostKeyMap {
     }
 
    private:
+    // The pointer whose buttons count: this client's own when one is set,
+    // else the first master pointer (asking with no valid device would be an
+    // X error, which ends the process).
+    int MasterPointer() {
+        int id = -1;
+        if (XIGetClientPointer(dpy_, None, &id) && id > 0) return id;
+        int n = 0;
+        XIDeviceInfo* info = XIQueryDevice(dpy_, XIAllMasterDevices, &n);
+        id = -1;
+        for (int i = 0; i < n && id < 0; ++i)
+            if (info[i].use == XIMasterPointer) id = info[i].deviceid;
+        if (info) XIFreeDeviceInfo(info);
+        return id;
+    }
+
     void ReadKeys(KeyboardLayout layout, HostReading& r) {
         char map[32];
         XQueryKeymap(dpy_, map);
