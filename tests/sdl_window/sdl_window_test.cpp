@@ -324,6 +324,14 @@ TEST(SdlWindow, KeyboardReadsTheServerWithoutMessagesAndInTheBackground) {
         api::DoEvents();
         EXPECT_EQ(read(), 0);
     }
+    // On a 106-key keyboard the key right of - is ^, with a code of its own.
+    plat::input::SetKeyboardLayout(plat::input::KeyboardLayout::Japanese106);
+    g_x->FakeKey(13 + 8, true);
+    in.DIUpdate();
+    EXPECT_EQ(in.DIGetKeyState(0x90), 1);
+    EXPECT_EQ(in.DIGetKeyState(0x0D), 0);
+    g_x->FakeKey(13 + 8, false);
+    plat::input::SetKeyboardLayout(plat::input::KeyboardLayout::Standard);
     plat::DestroyWindow(hwnd);
 }
 
