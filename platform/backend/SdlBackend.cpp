@@ -22,7 +22,6 @@
 
 #include "platform/display/RectMath.h"
 #include "platform/backend/Sdl.h"
-#include "platform/display/AsyncKeys.h"
 #include "platform/input/Input.h"
 
 namespace vexo::plat {
@@ -153,7 +152,6 @@ public:
                     if (e.key.repeat) break;
                     const bool down = e.type == SDL_KEYDOWN;
                     input::ScancodeEvent(e.key.keysym.scancode, down);
-                    if (down) NoteKeyPressed(input::DikFromScancode(e.key.keysym.scancode));
                     break;
                 }
                 default: break;
@@ -307,7 +305,7 @@ private:
             case SDL_WINDOWEVENT_EXPOSED:
                 if (SDL_GetWindowSurface(w.window)) SDL_UpdateWindowSurface(w.window);
                 break;
-            case SDL_WINDOWEVENT_FOCUS_LOST: input::ReleaseAllKeys(); break;
+            case SDL_WINDOWEVENT_FOCUS_LOST: input::ReleaseHostKeys(); break;
             case SDL_WINDOWEVENT_MOVED:
                 if (w.fullscreen || IsEcho(w.ownMoves, {e.data1, e.data2})) break;
                 UserMoved(hwnd, w, e.data1, e.data2, Width(w.client), Height(w.client));

@@ -141,6 +141,8 @@ class KeyboardDevice final : public Device {
     void GetDeviceStateKeyboard(DIKEYBOARDSTATE& state) override {
         if (!acquired_) Raise(DIERR_NOTACQUIRED);
         if (format_ != DIFORMAT_KEYBOARD) Raise(DIERR_INVALIDPARAM);
+        // The state as it is now: the hub reads the host's key map here, so
+        // a game that processes no window messages still sees its keys.
         Hub::Get().ReadKeyboard(state);
     }
     void GetDeviceStateJoystick(DIJOYSTATE& state) override {

@@ -14,25 +14,93 @@ Hub& Hub::Get() {
     return *hub;
 }
 
+void Hub::SetLocked(bool* state, int code, bool down) {
+    if (down && !state[code]) lastPress_[code] = ++pressCount_;
+    state[code] = down;
+}
+
 void Hub::KeyEvent(uint8_t dik, bool down) {
     if (dik == 0) return;  // 0 names no key
     std::lock_guard<std::mutex> lock(mu_);
-    keys_[dik] = down ? 0x80 : 0;
+    SetLocked(virtual_, dik, down);
+}
+
+void Hub::MouseButtonEvent(MouseButton button, bool down) {
+    const int code = MouseCode(button);
+    if (code < kMouseCodeBase || code >= kHostCodes) return;
+    std::lock_guard<std::mutex> lock(mu_);
+    SetLocked(virtual_, code, down);
+}
+
+void Hub::HostKeyEvent(uint8_t dik, bool down) {
+    if (dik == 0) return;
+    std::lock_guard<std::mutex> lock(mu_);
+    // With a key map the events only repeat, late, what the map told already.
+    if (!map_) SetLocked(events_, dik, down);
+}
+
+void Hub::ReleaseHostKeys() {
+    std::lock_guard<std::mutex> lock(mu_);
+    std::fill(std::begin(events_), std::end(events_), false);
 }
 
 void Hub::ReleaseAllKeys() {
     std::lock_guard<std::mutex> lock(mu_);
-    std::fill(std::begin(keys_), std::end(keys_), uint8_t{0});
+    std::fill(std::begin(virtual_), std::end(virtual_), false);
+    std::fill(std::begin(events_), std::end(events_), false);
+    std::fill(std::begin(seen_), std::end(seen_), pressCount_);
+}
+
+void Hub::RefreshLocked(bool keys, bool buttons) {
+    if (!mapOpened_) {
+        mapOpened_ = true;
+        map_ = OpenHostKeyMap();
+    }
+    if (!map_) return;
+    HostReading r = live_;
+    std::fill(std::begin(r.pressed), std::end(r.pressed), false);
+    if (!map_->Read(keys, buttons, layout_, r)) {
+        // The display went away: the backend's events are all that is left.
+        map_.reset();
+        live_ = HostReading{};
+        return;
+    }
+    live_ = r;
+    for (int c = 0; c < kHostCodes; ++c)
+        if (r.pressed[c]) lastPress_[c] = ++pressCount_;
 }
 
 bool Hub::IsKeyDown(uint8_t dik) {
     std::lock_guard<std::mutex> lock(mu_);
-    return keys_[dik] != 0;
+    RefreshLocked(true, false);
+    return dik != 0 && DownLocked(dik);
 }
 
 void Hub::ReadKeyboard(DIKEYBOARDSTATE& out) {
     std::lock_guard<std::mutex> lock(mu_);
-    std::copy(std::begin(keys_), std::end(keys_), out.key);
+    RefreshLocked(true, false);
+    out.key[0] = 0;
+    for (int c = 1; c < 256; ++c) out.key[c] = DownLocked(c) ? 0x80 : 0;
+}
+
+AsyncKey Hub::TakeAsyncKey(int32_t vk, const int* codes, int count) {
+    bool keys = false, buttons = false;
+    for (int i = 0; i < count; ++i) {
+        if (codes[i] > 0 && codes[i] < kMouseCodeBase) keys = true;
+        if (codes[i] >= kMouseCodeBase && codes[i] < kHostCodes) buttons = true;
+    }
+    AsyncKey k;
+    if ((!keys && !buttons) || vk < 0 || vk > 255) return k;
+    std::lock_guard<std::mutex> lock(mu_);
+    RefreshLocked(keys, buttons);
+    for (int i = 0; i < count; ++i) {
+        const int c = codes[i];
+        if (c <= 0 || c >= kHostCodes) continue;
+        k.down = k.down || DownLocked(c);
+        k.pressed = k.pressed || lastPress_[c] > seen_[vk];
+    }
+    seen_[vk] = pressCount_;
+    return k;
 }
 
 KeyboardLayout Hub::Layout() {
@@ -88,17 +156,25 @@ void Hub::Remove(const JoystickLink* link) {
     joysticks_.erase(it);
 }
 
+#ifdef VEXO_NO_X11_KEYS
+std::unique_ptr<HostKeyMap> OpenHostKeyMap() { return nullptr; }
+#endif
+
 // --- Public keyboard functions
 void KeyEvent(uint8_t dik, bool down) { Hub::Get().KeyEvent(dik, down); }
+void MouseButtonEvent(MouseButton button, bool down) { Hub::Get().MouseButtonEvent(button, down); }
+void HostKeyEvent(uint8_t dik, bool down) { Hub::Get().HostKeyEvent(dik, down); }
+void ReleaseHostKeys() { Hub::Get().ReleaseHostKeys(); }
 void ReleaseAllKeys() { Hub::Get().ReleaseAllKeys(); }
 bool IsKeyDown(uint8_t dik) { return Hub::Get().IsKeyDown(dik); }
+AsyncKey TakeAsyncKey(int32_t vk, const int* codes, int count) { return Hub::Get().TakeAsyncKey(vk, codes, count); }
 void SetKeyboardLayout(KeyboardLayout layout) { Hub::Get().SetLayout(layout); }
 KeyboardLayout GetKeyboardLayout() { return Hub::Get().Layout(); }
 uint8_t DikFromScancode(int sdlScancode) { return DikFromScancode(sdlScancode, GetKeyboardLayout()); }
 bool ScancodeEvent(int sdlScancode, bool down) {
     const uint8_t dik = DikFromScancode(sdlScancode);
     if (dik == 0) return false;
-    KeyEvent(dik, down);
+    HostKeyEvent(dik, down);
     return true;
 }
 

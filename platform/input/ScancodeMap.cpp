@@ -84,6 +84,7 @@ constexpr Table MakeStandard() {
     t[SDL_SCANCODE_F14] = 0x65;
     t[SDL_SCANCODE_F15] = 0x66;
     for (int i = 0; i < 8; ++i) t[SDL_SCANCODE_F16 + i] = uint8_t(0x67 + i);  // F16..F23
+    t[SDL_SCANCODE_F24] = 0x76;
     // Modifiers
     t[SDL_SCANCODE_LCTRL] = 0x1D;
     t[SDL_SCANCODE_LSHIFT] = 0x2A;
@@ -150,7 +151,106 @@ constexpr Table MakeJapanese() {
 constexpr Table kStandard = MakeStandard();
 constexpr Table kJapanese = MakeJapanese();
 
+// Linux input (evdev) key codes to SDL2 scancodes, so that the key map of an
+// X server (whose key codes are evdev codes + 8) goes through the layouts
+// above.
+constexpr int kEvdevCodes = 256;
+using EvdevTable = std::array<uint16_t, kEvdevCodes>;
+
+constexpr EvdevTable MakeEvdev() {
+    EvdevTable t{};
+    // The main block: evdev codes 1 to 83 follow the keyboard's rows.
+    const uint16_t main[84] = {
+        0, SDL_SCANCODE_ESCAPE, SDL_SCANCODE_1, SDL_SCANCODE_2, SDL_SCANCODE_3, SDL_SCANCODE_4, SDL_SCANCODE_5,
+        SDL_SCANCODE_6, SDL_SCANCODE_7, SDL_SCANCODE_8, SDL_SCANCODE_9, SDL_SCANCODE_0, SDL_SCANCODE_MINUS,
+        SDL_SCANCODE_EQUALS, SDL_SCANCODE_BACKSPACE, SDL_SCANCODE_TAB, SDL_SCANCODE_Q, SDL_SCANCODE_W,
+        SDL_SCANCODE_E, SDL_SCANCODE_R, SDL_SCANCODE_T, SDL_SCANCODE_Y, SDL_SCANCODE_U, SDL_SCANCODE_I,
+        SDL_SCANCODE_O, SDL_SCANCODE_P, SDL_SCANCODE_LEFTBRACKET, SDL_SCANCODE_RIGHTBRACKET, SDL_SCANCODE_RETURN,
+        SDL_SCANCODE_LCTRL, SDL_SCANCODE_A, SDL_SCANCODE_S, SDL_SCANCODE_D, SDL_SCANCODE_F, SDL_SCANCODE_G,
+        SDL_SCANCODE_H, SDL_SCANCODE_J, SDL_SCANCODE_K, SDL_SCANCODE_L, SDL_SCANCODE_SEMICOLON,
+        SDL_SCANCODE_APOSTROPHE, SDL_SCANCODE_GRAVE, SDL_SCANCODE_LSHIFT, SDL_SCANCODE_BACKSLASH, SDL_SCANCODE_Z,
+        SDL_SCANCODE_X, SDL_SCANCODE_C, SDL_SCANCODE_V, SDL_SCANCODE_B, SDL_SCANCODE_N, SDL_SCANCODE_M,
+        SDL_SCANCODE_COMMA, SDL_SCANCODE_PERIOD, SDL_SCANCODE_SLASH, SDL_SCANCODE_RSHIFT, SDL_SCANCODE_KP_MULTIPLY,
+        SDL_SCANCODE_LALT, SDL_SCANCODE_SPACE, SDL_SCANCODE_CAPSLOCK, SDL_SCANCODE_F1, SDL_SCANCODE_F2,
+        SDL_SCANCODE_F3, SDL_SCANCODE_F4, SDL_SCANCODE_F5, SDL_SCANCODE_F6, SDL_SCANCODE_F7, SDL_SCANCODE_F8,
+        SDL_SCANCODE_F9, SDL_SCANCODE_F10, SDL_SCANCODE_NUMLOCKCLEAR, SDL_SCANCODE_SCROLLLOCK, SDL_SCANCODE_KP_7,
+        SDL_SCANCODE_KP_8, SDL_SCANCODE_KP_9, SDL_SCANCODE_KP_MINUS, SDL_SCANCODE_KP_4, SDL_SCANCODE_KP_5,
+        SDL_SCANCODE_KP_6, SDL_SCANCODE_KP_PLUS, SDL_SCANCODE_KP_1, SDL_SCANCODE_KP_2, SDL_SCANCODE_KP_3,
+        SDL_SCANCODE_KP_0, SDL_SCANCODE_KP_PERIOD};
+    for (int i = 0; i < 84; ++i) t[i] = main[i];
+    struct Pair {
+        uint8_t evdev;
+        SDL_Scancode sc;
+    };
+    const Pair rest[] = {
+        {85, SDL_SCANCODE_LANG5},  // Zenkaku/Hankaku
+        {86, SDL_SCANCODE_NONUSBACKSLASH},
+        {87, SDL_SCANCODE_F11},
+        {88, SDL_SCANCODE_F12},
+        {89, SDL_SCANCODE_INTERNATIONAL1},  // Ro
+        {90, SDL_SCANCODE_LANG3},           // Katakana
+        {91, SDL_SCANCODE_LANG4},           // Hiragana
+        {92, SDL_SCANCODE_INTERNATIONAL4},  // Henkan
+        {93, SDL_SCANCODE_INTERNATIONAL2},  // Katakana/Hiragana
+        {94, SDL_SCANCODE_INTERNATIONAL5},  // Muhenkan
+        {95, SDL_SCANCODE_INTERNATIONAL6},  // keypad Japanese comma
+        {96, SDL_SCANCODE_KP_ENTER},
+        {97, SDL_SCANCODE_RCTRL},
+        {98, SDL_SCANCODE_KP_DIVIDE},
+        {99, SDL_SCANCODE_PRINTSCREEN},
+        {100, SDL_SCANCODE_RALT},
+        {102, SDL_SCANCODE_HOME},
+        {103, SDL_SCANCODE_UP},
+        {104, SDL_SCANCODE_PAGEUP},
+        {105, SDL_SCANCODE_LEFT},
+        {106, SDL_SCANCODE_RIGHT},
+        {107, SDL_SCANCODE_END},
+        {108, SDL_SCANCODE_DOWN},
+        {109, SDL_SCANCODE_PAGEDOWN},
+        {110, SDL_SCANCODE_INSERT},
+        {111, SDL_SCANCODE_DELETE},
+        {113, SDL_SCANCODE_MUTE},
+        {114, SDL_SCANCODE_VOLUMEDOWN},
+        {115, SDL_SCANCODE_VOLUMEUP},
+        {116, SDL_SCANCODE_POWER},
+        {117, SDL_SCANCODE_KP_EQUALS},
+        {119, SDL_SCANCODE_PAUSE},
+        {121, SDL_SCANCODE_KP_COMMA},
+        {122, SDL_SCANCODE_LANG1},  // Hangeul
+        {123, SDL_SCANCODE_LANG2},  // Hanja
+        {124, SDL_SCANCODE_INTERNATIONAL3},  // Yen
+        {125, SDL_SCANCODE_LGUI},
+        {126, SDL_SCANCODE_RGUI},
+        {127, SDL_SCANCODE_APPLICATION},  // Compose, the menu key
+        {140, SDL_SCANCODE_CALCULATOR},
+        {142, SDL_SCANCODE_SLEEP},
+        {155, SDL_SCANCODE_MAIL},
+        {156, SDL_SCANCODE_AC_BOOKMARKS},
+        {157, SDL_SCANCODE_COMPUTER},
+        {158, SDL_SCANCODE_AC_BACK},
+        {159, SDL_SCANCODE_AC_FORWARD},
+        {163, SDL_SCANCODE_AUDIONEXT},
+        {164, SDL_SCANCODE_AUDIOPLAY},
+        {165, SDL_SCANCODE_AUDIOPREV},
+        {166, SDL_SCANCODE_AUDIOSTOP},
+        {172, SDL_SCANCODE_AC_HOME},
+        {173, SDL_SCANCODE_AC_REFRESH},
+        {217, SDL_SCANCODE_AC_SEARCH},
+        {226, SDL_SCANCODE_MEDIASELECT},
+    };
+    for (const Pair& p : rest) t[p.evdev] = uint16_t(p.sc);
+    for (int i = 0; i < 12; ++i) t[183 + i] = uint16_t(SDL_SCANCODE_F13 + i);  // F13..F24
+    return t;
+}
+
+constexpr EvdevTable kEvdev = MakeEvdev();
+
 }  // namespace
+
+uint8_t DikFromEvdev(int evdevCode, KeyboardLayout layout) {
+    if (evdevCode <= 0 || evdevCode >= kEvdevCodes) return 0;
+    return DikFromScancode(kEvdev[evdevCode], layout);
+}
 
 uint8_t DikFromScancode(int sdlScancode, KeyboardLayout layout) {
     if (sdlScancode < 0 || sdlScancode >= SDL_NUM_SCANCODES) return 0;

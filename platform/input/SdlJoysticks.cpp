@@ -122,7 +122,9 @@ bool Start(Hub& hub) {
 
 std::atomic<int> g_hostEnabled{-1};
 
-bool DefaultHostEnabled() {
+}  // namespace
+
+bool HostDevicesWanted() {
     const char* backend = std::getenv("VEXO_BACKEND");
     if (backend && *backend) return strcasecmp(backend, "headless") != 0;
     const char* x = std::getenv("DISPLAY");
@@ -130,15 +132,13 @@ bool DefaultHostEnabled() {
     return (x && *x) || (wl && *wl);
 }
 
-}  // namespace
-
 void SetHostJoysticksEnabled(bool enabled) { g_hostEnabled = enabled ? 1 : 0; }
 
 bool HostJoysticksEnabled() {
     int v = g_hostEnabled.load();
     if (v < 0) {
         int expected = -1;
-        g_hostEnabled.compare_exchange_strong(expected, DefaultHostEnabled() ? 1 : 0);
+        g_hostEnabled.compare_exchange_strong(expected, HostDevicesWanted() ? 1 : 0);
         v = g_hostEnabled.load();
     }
     return v == 1;

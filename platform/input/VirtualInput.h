@@ -13,6 +13,8 @@ namespace vexo::plat::input {
 
 inline void PressKey(uint8_t dik) { KeyEvent(dik, true); }
 inline void ReleaseKey(uint8_t dik) { KeyEvent(dik, false); }
+inline void PressMouseButton(MouseButton b) { MouseButtonEvent(b, true); }
+inline void ReleaseMouseButton(MouseButton b) { MouseButtonEvent(b, false); }
 
 struct VirtualJoystickDesc {
     std::string name = "Virtual Joystick";
@@ -36,7 +38,7 @@ bool SetVirtualPov(VirtualJoystickId id, int pov, int32_t value);
 // The instance identifier enumerations report for it ("" when unknown).
 std::string VirtualJoystickGuid(VirtualJoystickId id);
 
-// Detaches every virtual joystick and lets go of every key.
+// Detaches every virtual joystick and lets go of every key and button.
 void ResetVirtualInput();
 
 }  // namespace vexo::plat::input

@@ -340,6 +340,27 @@ TEST_F(PlatformInput, ScancodesMapToDirectInputKeyCodes) {
     EXPECT_FALSE(ScancodeEvent(SDL_SCANCODE_UNKNOWN, true));
 }
 
+// An X server's key codes are Linux input codes + 8. In the main block those
+// are the set-1 scan codes themselves; the extended keys need the table.
+TEST_F(PlatformInput, LinuxInputCodesMapToDirectInputKeyCodes) {
+    for (int code = 1; code <= 83; ++code) EXPECT_EQ(DikFromEvdev(code, KeyboardLayout::Standard), code) << code;
+    const std::pair<int, int> extended[] = {
+        {86, 0x56},  {87, 0x57},  {88, 0x58},  {96, 0x9C},  {97, 0x9D},  {98, 0xB5},  {99, 0xB7},
+        {100, 0xB8}, {102, 0xC7}, {103, 0xC8}, {104, 0xC9}, {105, 0xCB}, {106, 0xCD}, {107, 0xCF},
+        {108, 0xD0}, {109, 0xD1}, {110, 0xD2}, {111, 0xD3}, {119, 0xC5}, {125, 0xDB}, {126, 0xDC},
+        {127, 0xDD}, {183, 0x64}, {184, 0x65}, {185, 0x66}, {186, 0x67}, {193, 0x6E}, {194, 0x76},
+    };
+    for (auto [code, dik] : extended) EXPECT_EQ(DikFromEvdev(code, KeyboardLayout::Standard), dik) << code;
+    // A 106-key keyboard: ^ @ [ : ] and the half-width key by position, then
+    // the keys only it has.
+    const std::pair<int, int> japanese[] = {
+        {13, 0x90}, {26, 0x91}, {27, 0x1A}, {40, 0x92}, {43, 0x1B}, {41, 0x94},
+        {89, 0x73}, {92, 0x79}, {93, 0x70}, {94, 0x7B}, {124, 0x7D}, {30, 0x1E},
+    };
+    for (auto [code, dik] : japanese) EXPECT_EQ(DikFromEvdev(code, KeyboardLayout::Japanese106), dik) << code;
+    for (int code : {-1, 0, 84, 256, 100000}) EXPECT_EQ(DikFromEvdev(code, KeyboardLayout::Standard), 0) << code;
+}
+
 TEST_F(PlatformInput, FamilyIsRegisteredAndHostJoysticksFollowTheBackend) {
     ASSERT_TRUE(bool(plat::RegisteredFamilies().input));
     EXPECT_TRUE(bool(plat::RegisteredFamilies().input()));

@@ -35,6 +35,15 @@ public:
     // What a window manager does when the user drags or closes a window.
     void MoveResize(unsigned long window, int x, int y, int w, int h);
     void RequestClose(unsigned long window);
+    // Real input through the XTEST extension, as from a keyboard and a
+    // mouse: key `keycode` (Linux input code + 8) or pointer `button` goes
+    // down or up. False without the extension.
+    bool FakeKey(int keycode, bool down);
+    bool FakeButton(int button, bool down);
+    // Maps a plain window of another client and gives it the keyboard focus,
+    // as a user switching to another program would; 0 on failure.
+    unsigned long FocusOtherWindow();
+    unsigned long Focus();
 
 private:
     bool Connect();

@@ -10,11 +10,14 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <sstream>
 #include <thread>
 
 #include "Scenes.h"
 #include "XServer.h"
+#include "draw/DX7Draw.h"
+#include "input/DXInput.h"
 #include "platform/backend/Sdl.h"
 #include "platform/display/Display.h"
 #include "platform/input/Input.h"
@@ -257,30 +260,24 @@ TEST(SdlWindow, HostServices) {
     EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE) << "still below 0";
     EXPECT_EQ(api::ShowCursor(1), 0);
     EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_ENABLE);
-    // Keys come from SDL's keyboard events: down now sets 0x8000, a press
+    // Keys come from the X server's keyboard: down now sets 0x8000, a press
     // since the previous query sets bit 0, even when the key is up again.
+    constexpr int kEscape = 1 + 8, kA = 30 + 8, kRightShift = 54 + 8;  // Linux input codes + 8
     EXPECT_EQ(api::GetAsyncKeyState(0x1B), 0);
-    auto key = [](SDL_Scancode sc, bool down) {
-        SDL_Event e{};
-        e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
-        e.key.state = down ? SDL_PRESSED : SDL_RELEASED;
-        e.key.keysym.scancode = sc;
-        SDL_PushEvent(&e);
-    };
-    key(SDL_SCANCODE_ESCAPE, true);
+    ASSERT_TRUE(g_x->FakeKey(kEscape, true));
     EXPECT_EQ(uint16_t(api::GetAsyncKeyState(0x1B)), 0x8001u);
     EXPECT_EQ(uint16_t(api::GetAsyncKeyState(0x1B)), 0x8000u) << "the press was reported once";
     EXPECT_TRUE(plat::input::IsKeyDown(0x01)) << "the input platform's keyboard sees it too";
-    key(SDL_SCANCODE_ESCAPE, false);
-    key(SDL_SCANCODE_A, true);
-    key(SDL_SCANCODE_A, false);
+    g_x->FakeKey(kEscape, false);
+    g_x->FakeKey(kA, true);
+    g_x->FakeKey(kA, false);
     EXPECT_EQ(api::GetAsyncKeyState(0x1B), 0);
     EXPECT_FALSE(plat::input::IsKeyDown(0x01));
     EXPECT_EQ(api::GetAsyncKeyState('A'), 1) << "pressed and let go between two queries";
     EXPECT_EQ(api::GetAsyncKeyState('A'), 0);
-    key(SDL_SCANCODE_RSHIFT, true);
+    g_x->FakeKey(kRightShift, true);
     EXPECT_EQ(uint16_t(api::GetAsyncKeyState(0x10)), 0x8001u) << "either shift key is VK_SHIFT";
-    key(SDL_SCANCODE_RSHIFT, false);
+    g_x->FakeKey(kRightShift, false);
     EXPECT_EQ(api::GetAsyncKeyState(0x10), 0);
     // WaitForVerticalBlank paces to the refresh: 10 waits take about 10
     // refresh periods, not nothing.
@@ -293,6 +290,85 @@ TEST(SdlWindow, HostServices) {
     const double period = 1000.0 / mode.lMipMapCount;
     EXPECT_GT(ms, 9 * period);
     EXPECT_LT(ms, 30 * period);
+}
+
+// The keyboard device reads the X server's keys when asked: a key held while
+// nobody processes window messages reads 1, a key let go reads 0, and so
+// while another program has the focus (the keyboard is shared and read in
+// the background).
+TEST(SdlWindow, KeyboardReadsTheServerWithoutMessagesAndInTheBackground) {
+    REQUIRE_X();
+    constexpr int kA = 30 + 8;
+    constexpr uint8_t kDikA = 0x1E;
+    const HWND hwnd = plat::CreateWindow("vexo keys test", 40, 40, 200, 150, 0);
+    ASSERT_NE(hwnd, 0);
+    api::DoEvents();
+    DXInput in;
+    in.DIKeyBordSetup(hwnd);
+    auto read = [&] {
+        in.DIUpdate();  // 9 without joystick tables; the keyboard is read first
+        return in.DIGetKeyState(kDikA);
+    };
+    EXPECT_EQ(read(), 0);
+    for (const bool background : {false, true}) {
+        SCOPED_TRACE(background ? "another program has the focus" : "no other program");
+        if (background) {
+            ASSERT_NE(g_x->FocusOtherWindow(), 0u);
+        }
+        ASSERT_TRUE(g_x->FakeKey(kA, true));
+        std::this_thread::sleep_for(std::chrono::milliseconds(600));
+        EXPECT_EQ(read(), 1) << "held for 600 ms";
+        g_x->FakeKey(kA, false);
+        EXPECT_EQ(read(), 0) << "let go";
+        // The window's own key events, handled late, change nothing.
+        api::DoEvents();
+        EXPECT_EQ(read(), 0);
+    }
+    // On a 106-key keyboard the key right of - is ^, with a code of its own.
+    plat::input::SetKeyboardLayout(plat::input::KeyboardLayout::Japanese106);
+    g_x->FakeKey(13 + 8, true);
+    in.DIUpdate();
+    EXPECT_EQ(in.DIGetKeyState(0x90), 1);
+    EXPECT_EQ(in.DIGetKeyState(0x0D), 0);
+    g_x->FakeKey(13 + 8, false);
+    plat::input::SetKeyboardLayout(plat::input::KeyboardLayout::Standard);
+    plat::DestroyWindow(hwnd);
+}
+
+// GetAsyncKeyState through the same real path, for keys and buttons beyond
+// the letters: both bits, and the skip key of a long wait.
+TEST(SdlWindow, AsyncKeyStateOfPunctuationFunctionKeysAndMouseButtons) {
+    REQUIRE_X();
+    auto key = [](int code) { return [code](bool down) { return g_x->FakeKey(code + 8, down); }; };
+    auto button = [](int b) { return [b](bool down) { return g_x->FakeButton(b, down); }; };
+    const struct {
+        const char* name;
+        int32_t vk;
+        std::function<bool(bool)> set;
+    } cases[] = {
+        {"semicolon", 0xBA, key(39)}, {"F13", 0x7C, key(183)},    {"F24", 0x87, key(194)},
+        {"Num Lock", 0x90, key(69)},  {"left button", 0x01, button(1)}, {"right button", 0x02, button(3)},
+        {"first X button", 0x05, button(8)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(api::GetAsyncKeyState(c.vk), 0);
+        ASSERT_TRUE(c.set(true));
+        EXPECT_EQ(uint16_t(api::GetAsyncKeyState(c.vk)), 0x8001u);
+        EXPECT_EQ(uint16_t(api::GetAsyncKeyState(c.vk)), 0x8000u);
+        c.set(false);
+        EXPECT_EQ(api::GetAsyncKeyState(c.vk), 0);
+        c.set(true);
+        c.set(false);
+        EXPECT_EQ(api::GetAsyncKeyState(c.vk), 1) << "pressed and let go between two queries";
+        EXPECT_EQ(api::GetAsyncKeyState(c.vk), 0);
+    }
+    DX7Draw dd;
+    ASSERT_TRUE(g_x->FakeKey(39 + 8, true));
+    const auto start = std::chrono::steady_clock::now();
+    dd.TimeStopper(5000, VB_FALSE, 0xBA);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2)) << "the skip key ended the wait";
+    g_x->FakeKey(39 + 8, false);
 }
 
 TEST(SdlWindow, MsgBoxIsARealDialog) {
