@@ -5,7 +5,8 @@ pkgs=(build-essential cmake ninja-build pkg-config git
       libsdl2-dev libsndfile1-dev libfluidsynth-dev timgm6mb-soundfont
       libstb-dev libfreetype-dev libfontconfig-dev fonts-vlgothic fonts-dejavu-core
       libgtest-dev libgmock-dev googletest libbenchmark-dev
-      xvfb x11-apps imagemagick sox libx11-dev libxi-dev libxtst-dev)
+      xvfb x11-apps imagemagick sox
+      libx11-dev libxi-dev libxtst-dev libsoxr-dev)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -101,8 +101,8 @@ void RenderBusy(benchmark::State& state) {
 }
 BENCHMARK(RenderBusy)->Arg(1)->Arg(4)->Unit(benchmark::kMillisecond);
 
-// DMStop then DMPlay on one slot: the idle performance gave its synthesizer
-// back, so this includes making a new one.
+// DMStop then DMPlay on one slot: the stop renders its fade, the idle
+// performance gives its synthesizer back, so this includes making a new one.
 void StopAndPlayAgain(benchmark::State& state) {
     plat::music::InstallMixer(&g_mixer);
     Ref<DirectMusicLoader> loader = plat::music::CreateLoader();

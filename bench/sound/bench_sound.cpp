@@ -1,9 +1,11 @@
 // The mixer rendering one second of 48 kHz stereo from 100 buffers playing
 // at once (each with its own volume, pan and frequency), against real time
 // and against SDL2's SDL_MixAudioFormat adding 100 ready-made float streams
-// (no resampling, no pan) in the same run.
+// (no resampling, no pan) in the same run. And loading a wave file into a
+// buffer's format, against libsndfile only decoding the same file.
 #include <SDL.h>
 #include <benchmark/benchmark.h>
+#include <sndfile.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -16,6 +18,7 @@
 #include "common/DSound.h"
 #include "platform/Families.h"
 #include "platform/audio/AudioOutput.h"
+#include "platform/audio/SoundData.h"
 
 namespace {
 
@@ -150,6 +153,62 @@ void Mix100_SDL(benchmark::State& state) {
 }
 BENCHMARK(Mix100_SDL)->Unit(benchmark::kMillisecond);
 
+// Two seconds of 44,100 Hz 16-bit stereo, the usual shape of an effect.
+struct LoadFile {
+    std::string dir, path;
+    LoadFile() {
+        char tmpl[] = "/tmp/vexo-bench-load-XXXXXX";
+        dir = mkdtemp(tmpl);
+        path = dir + "/load.wav";
+        Scene::WriteWav(path, 44100, 16, 2, 88200, 3);
+    }
+    ~LoadFile() {
+        std::error_code ec;
+        std::filesystem::remove_all(dir, ec);
+    }
+};
+
+WAVEFORMATEX Pcm(int32_t rate, int16_t bits, int16_t channels) {
+    WAVEFORMATEX f;
+    f.nFormatTag = WAVE_FORMAT_PCM;
+    f.nChannels = channels;
+    f.lSamplesPerSec = rate;
+    f.nBitsPerSample = bits;
+    f.nBlockAlign = static_cast<int16_t>(channels * bits / 8);
+    f.lAvgBytesPerSec = rate * f.nBlockAlign;
+    return f;
+}
+
+// Into the default device format (22,050 Hz, 8 bits): a rate conversion.
+void Load_Vexo_22050(benchmark::State& state) {
+    LoadFile file;
+    const WAVEFORMATEX f = Pcm(22050, 8, 2);
+    for (auto _ : state) benchmark::DoNotOptimize(audio::LoadSoundFile(file.path, f));
+}
+BENCHMARK(Load_Vexo_22050)->Unit(benchmark::kMillisecond);
+
+// Into the file's own rate and depth: no conversion of rate.
+void Load_Vexo_44100(benchmark::State& state) {
+    LoadFile file;
+    const WAVEFORMATEX f = Pcm(44100, 16, 2);
+    for (auto _ : state) benchmark::DoNotOptimize(audio::LoadSoundFile(file.path, f));
+}
+BENCHMARK(Load_Vexo_44100)->Unit(benchmark::kMillisecond);
+
+// The peer: libsndfile opening and decoding the file to float, nothing more.
+void Load_Sndfile(benchmark::State& state) {
+    LoadFile file;
+    std::vector<float> buf(88200 * 2);
+    for (auto _ : state) {
+        SF_INFO info{};
+        SNDFILE* sf = sf_open(file.path.c_str(), SFM_READ, &info);
+        sf_command(sf, SFC_SET_NORM_FLOAT, nullptr, SF_TRUE);
+        benchmark::DoNotOptimize(sf_readf_float(sf, buf.data(), info.frames));
+        sf_close(sf);
+    }
+}
+BENCHMARK(Load_Sndfile)->Unit(benchmark::kMillisecond);
+
 class Collector : public benchmark::ConsoleReporter {
 public:
     std::map<std::string, double> fastest;  // seconds of CPU per iteration
@@ -181,6 +240,14 @@ int main(int argc, char** argv) {
             std::printf("vs SDL_MixAudioFormat of 100 ready streams (no resampling, no pan): %.2f x its speed\n",
                         peer->second / ours->second);
     }
+    auto decode = rep.fastest.find("Load_Sndfile");
+    if (decode != rep.fastest.end())
+        for (const char* name : {"Load_Vexo_22050", "Load_Vexo_44100"}) {
+            auto load = rep.fastest.find(name);
+            if (load != rep.fastest.end())
+                std::printf("%s (2 s of 44.1 kHz 16-bit stereo): %.2f x the time of libsndfile decoding it\n", name,
+                            load->second / decode->second);
+        }
     benchmark::Shutdown();
     SDL_Quit();
     return 0;

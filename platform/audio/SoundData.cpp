@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <sndfile.h>
+#include <soxr.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -21,14 +22,94 @@ constexpr int32_t kMinFileRate = 100;
 constexpr int32_t kMaxFileRate = 1000000;
 constexpr int32_t kMaxFileChannels = 1024;
 
-// Streams source frames in, resamples linearly to the target rate, maps the
-// channels and quantises to the target depth as it goes, so no copy of the
-// whole source is ever held.
+// Where a source channel goes when a file has more channels than the buffer:
+// gains into the left and right output.
+struct Pan {
+    float l, r;
+};
+
+constexpr float kMinus3dB = 0.70710678f;
+
+// The usual downmix: front left and right as they are; centre, surrounds and
+// every other speaker at -3 dB into its side (both sides for the centre
+// ones); the low-frequency channel dropped. A position we do not know goes
+// into both sides at -3 dB, so no channel is ever lost.
+Pan PanOf(int position) {
+    switch (position) {
+        case SF_CHANNEL_MAP_LEFT:
+        case SF_CHANNEL_MAP_FRONT_LEFT: return {1, 0};
+        case SF_CHANNEL_MAP_RIGHT:
+        case SF_CHANNEL_MAP_FRONT_RIGHT: return {0, 1};
+        case SF_CHANNEL_MAP_LFE: return {0, 0};
+        case SF_CHANNEL_MAP_REAR_LEFT:
+        case SF_CHANNEL_MAP_SIDE_LEFT:
+        case SF_CHANNEL_MAP_FRONT_LEFT_OF_CENTER:
+        case SF_CHANNEL_MAP_TOP_FRONT_LEFT:
+        case SF_CHANNEL_MAP_TOP_REAR_LEFT: return {kMinus3dB, 0};
+        case SF_CHANNEL_MAP_REAR_RIGHT:
+        case SF_CHANNEL_MAP_SIDE_RIGHT:
+        case SF_CHANNEL_MAP_FRONT_RIGHT_OF_CENTER:
+        case SF_CHANNEL_MAP_TOP_FRONT_RIGHT:
+        case SF_CHANNEL_MAP_TOP_REAR_RIGHT: return {0, kMinus3dB};
+        default: return {kMinus3dB, kMinus3dB};
+    }
+}
+
+// Speaker positions of a file with more than two channels that names none:
+// the common layouts by channel count (3.0, quad, 5.0, 5.1, 6.1, 7.1); past
+// eight, left and right first and the rest unknown.
+std::vector<int> DefaultLayout(int32_t channels) {
+    enum : int {
+        L = SF_CHANNEL_MAP_FRONT_LEFT, R = SF_CHANNEL_MAP_FRONT_RIGHT, C = SF_CHANNEL_MAP_FRONT_CENTER,
+        LFE = SF_CHANNEL_MAP_LFE, BL = SF_CHANNEL_MAP_REAR_LEFT, BR = SF_CHANNEL_MAP_REAR_RIGHT,
+        BC = SF_CHANNEL_MAP_REAR_CENTER, SL = SF_CHANNEL_MAP_SIDE_LEFT, SR = SF_CHANNEL_MAP_SIDE_RIGHT
+    };
+    switch (channels) {
+        case 3: return {L, R, C};
+        case 4: return {L, R, BL, BR};
+        case 5: return {L, R, C, BL, BR};
+        case 6: return {L, R, C, LFE, BL, BR};
+        case 7: return {L, R, C, LFE, BC, SL, SR};
+        case 8: return {L, R, C, LFE, BL, BR, SL, SR};
+        default: {
+            std::vector<int> v(static_cast<size_t>(channels), SF_CHANNEL_MAP_INVALID);
+            v[0] = L;
+            v[1] = R;
+            return v;
+        }
+    }
+}
+
+struct Soxr {
+    soxr_t s = nullptr;
+    ~Soxr() {
+        if (s) soxr_delete(s);
+    }
+};
+
+// Streams source frames in, maps the channels, converts the rate with
+// libsoxr at high quality and quantises to the target depth as it goes, so
+// no copy of the whole source is ever held.
 class Converter {
 public:
-    Converter(int32_t srcChannels, int32_t srcRate, const WAVEFORMATEX& fmt)
+    // `positions`: the file's speaker positions (empty: not given).
+    Converter(int32_t srcChannels, int32_t srcRate, const WAVEFORMATEX& fmt, const std::vector<int>& positions = {})
         : srcCh_(srcChannels), srcRate_(srcRate), dstRate_(fmt.lSamplesPerSec), dstCh_(fmt.nChannels),
-          bits_(fmt.nBitsPerSample), block_(fmt.nBlockAlign) {}
+          bits_(fmt.nBitsPerSample), block_(fmt.nBlockAlign) {
+        if (srcCh_ > 2) {
+            std::vector<int> pos = static_cast<int32_t>(positions.size()) == srcCh_ ? positions : DefaultLayout(srcCh_);
+            for (int p : pos) pans_.push_back(PanOf(p));
+        }
+        if (srcRate_ != dstRate_) {
+            soxr_error_t err = nullptr;
+            soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
+            soxr_quality_spec_t q = soxr_quality_spec(SOXR_HQ, 0);
+            soxr_runtime_spec_t rt = soxr_runtime_spec(1);
+            soxr_.s = soxr_create(srcRate_, dstRate_, static_cast<unsigned>(dstCh_), &err, &io, &q, &rt);
+            if (err || !soxr_.s) Raise(status::DSERR_OUTOFMEMORY);
+            resampled_.resize(static_cast<size_t>(kOutChunk * dstCh_));
+        }
+    }
 
     void Reserve(int64_t srcFrames) {
         int64_t bytes = OutFrames(srcFrames) * block_;
@@ -37,27 +118,22 @@ public:
     }
 
     void Feed(const float* frames, int64_t count) {
-        for (int64_t k = 0; k < count; ++k) {
-            float cur[2];
-            Map(frames + k * srcCh_, cur);
-            if (n_ == 0) {
-                prev_[0] = cur[0];
-                prev_[1] = cur[1];
-            }
-            // Emit the outputs whose source time lies in [n_ - 1, n_).
-            while (n_ > 0 && Idx(next_) == n_ - 1) Emit(prev_, cur, Frac(next_));
-            prev_[0] = cur[0];
-            prev_[1] = cur[1];
-            ++n_;
-        }
+        mapped_.resize(static_cast<size_t>(count * dstCh_));
+        for (int64_t k = 0; k < count; ++k) Map(frames + k * srcCh_, mapped_.data() + k * dstCh_);
+        n_ += count;
+        if (!soxr_.s) return Emit(mapped_.data(), count);
+        Resample(mapped_.data(), static_cast<size_t>(count));
     }
 
-    // Emits the tail (source times past the last frame hold it) and hands
-    // the data over.
+    // Flushes the resampler, fixes the length at the source's duration and
+    // hands the data over.
     std::shared_ptr<const SoundData> Finish() {
-        int64_t total = OutFrames(n_);
-        while (next_ < total) Emit(prev_, prev_, 0.0f);
+        if (soxr_.s) Resample(nullptr, 0);
+        const int64_t total = OutFrames(n_);
         if (total == 0) Raise(status::DSERR_BADFORMAT);
+        const float silence[2] = {0, 0};
+        while (out_ < total) Emit(silence, 1);
+        bytes_.resize(static_cast<size_t>(total * block_));
         auto data = std::make_shared<SoundData>();
         data->format.nFormatTag = WAVE_FORMAT_PCM;
         data->format.nChannels = static_cast<int16_t>(dstCh_);
@@ -79,45 +155,79 @@ public:
     }
 
 private:
-    int64_t OutFrames(int64_t srcFrames) const { return srcFrames * dstRate_ / srcRate_; }
-    int64_t Idx(int64_t i) const { return i * srcRate_ / dstRate_; }
-    float Frac(int64_t i) const {
-        return static_cast<float>(static_cast<double>(i * srcRate_ % dstRate_) / dstRate_);
-    }
+    static constexpr size_t kOutChunk = 4096;
 
-    void Map(const float* in, float out[2]) const {
+    int64_t OutFrames(int64_t srcFrames) const { return srcFrames * dstRate_ / srcRate_; }
+
+    void Map(const float* in, float* out) const {
+        if (srcCh_ <= 2) {
+            if (dstCh_ == 1) {
+                out[0] = srcCh_ == 1 ? in[0] : 0.5f * (in[0] + in[1]);
+            } else {
+                out[0] = in[0];
+                out[1] = srcCh_ > 1 ? in[1] : in[0];
+            }
+            return;
+        }
+        float l = 0, r = 0;
+        for (int32_t c = 0; c < srcCh_; ++c) {
+            l += in[c] * pans_[static_cast<size_t>(c)].l;
+            r += in[c] * pans_[static_cast<size_t>(c)].r;
+        }
         if (dstCh_ == 1) {
-            float s = 0;
-            for (int32_t c = 0; c < srcCh_; ++c) s += in[c];
-            out[0] = out[1] = s / static_cast<float>(srcCh_);
+            out[0] = 0.5f * (l + r);
         } else {
-            out[0] = in[0];
-            out[1] = srcCh_ > 1 ? in[1] : in[0];
+            out[0] = l;
+            out[1] = r;
         }
     }
 
-    void Emit(const float* a, const float* b, float t) {
-        if (static_cast<int64_t>(bytes_.size()) + block_ > DSBSIZE_MAX) Raise(status::DSERR_OUTOFMEMORY);
-        for (int32_t c = 0; c < dstCh_; ++c) {
-            float x = a[c] + (b[c] - a[c]) * t;
+    // `in` null: end of input, drain the resampler.
+    void Resample(const float* in, size_t count) {
+        size_t used = 0;
+        for (;;) {
+            size_t idone = 0, odone = 0;
+            soxr_error_t err = soxr_process(soxr_.s, in ? in + used * static_cast<size_t>(dstCh_) : nullptr,
+                                            count - used, &idone, resampled_.data(), kOutChunk, &odone);
+            if (err) Raise(status::DSERR_BADFORMAT);
+            if (in && idone == 0 && odone == 0 && used < count) Raise(status::DSERR_BADFORMAT);  // no progress
+            used += idone;
+            Emit(resampled_.data(), static_cast<int64_t>(odone));
+            if (in ? used >= count && odone < kOutChunk : odone == 0) return;
+        }
+    }
+
+    // Quantises `count` frames; frames past the source's duration (the
+    // resampler may give one more) are dropped.
+    void Emit(const float* frames, int64_t count) {
+        count = std::min(count, OutFrames(n_) - out_);
+        if (count <= 0) return;
+        if (static_cast<int64_t>(bytes_.size()) + count * block_ > DSBSIZE_MAX) Raise(status::DSERR_OUTOFMEMORY);
+        size_t at = bytes_.size();
+        bytes_.resize(at + static_cast<size_t>(count * block_));
+        uint8_t* o = bytes_.data() + at;
+        for (int64_t i = 0; i < count * dstCh_; ++i) {
+            double x = frames[i];
             if (bits_ == 16) {
-                long v = std::lrint(static_cast<double>(x) * 32768.0);
+                long v = std::lrint(x * 32768.0);
                 int16_t s = static_cast<int16_t>(std::clamp<long>(v, -32768, 32767));
-                uint8_t le[2] = {static_cast<uint8_t>(s & 0xFF), static_cast<uint8_t>((s >> 8) & 0xFF)};
-                bytes_.insert(bytes_.end(), le, le + 2);
+                *o++ = static_cast<uint8_t>(s & 0xFF);
+                *o++ = static_cast<uint8_t>((s >> 8) & 0xFF);
             } else {
-                long v = std::lrint(static_cast<double>(x) * 128.0);
-                bytes_.push_back(static_cast<uint8_t>(std::clamp<long>(v, -128, 127) + 128));
+                long v = std::lrint(x * 128.0);
+                *o++ = static_cast<uint8_t>(std::clamp<long>(v, -128, 127) + 128);
             }
         }
-        ++next_;
+        out_ += count;
     }
 
     int32_t srcCh_, srcRate_, dstRate_, dstCh_, bits_, block_;
+    std::vector<Pan> pans_;
+    Soxr soxr_;
+    std::vector<float> mapped_, resampled_;
     std::vector<uint8_t> bytes_;
-    float prev_[2] = {0, 0};
-    int64_t n_ = 0;     // source frames seen
-    int64_t next_ = 0;  // next output frame
+    int64_t n_ = 0;    // source frames seen
+    int64_t out_ = 0;  // output frames emitted
 };
 
 uint32_t Le32(const uint8_t* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (uint32_t(p[3]) << 24); }
@@ -202,7 +312,14 @@ std::shared_ptr<const SoundData> LoadSoundFile(const std::string& file, const WA
     // estimates. Neither is held against the data read.
     const bool knownLength = info.frames != SF_COUNT_MAX && (info.format & SF_FORMAT_TYPEMASK) != SF_FORMAT_MPEG;
     const int64_t claimed = knownLength ? info.frames : 0;
-    Converter conv(info.channels, info.samplerate, format);
+    std::vector<int> positions;
+    if (info.channels > 2) {
+        positions.resize(static_cast<size_t>(info.channels));
+        if (sf_command(sf.f, SFC_GET_CHANNEL_MAP_INFO, positions.data(),
+                       static_cast<int>(positions.size() * sizeof(int))) != SF_TRUE)
+            positions.clear();
+    }
+    Converter conv(info.channels, info.samplerate, format, positions);
     conv.CheckFits(claimed);
     conv.Reserve(claimed);
     constexpr int64_t kChunk = 4096;

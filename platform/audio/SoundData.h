@@ -32,7 +32,9 @@ int64_t LiveSoundDataBytes();
 // block alignment and byte rate.
 void ValidatePcmFormat(const WAVEFORMATEX& format);
 
-// Reads `file` once with libsndfile and converts it to `format`. Raises
+// Reads `file` once with libsndfile and converts it to `format`: the rate
+// with libsoxr at high quality, more than two channels mixed down with the
+// usual gains (the file's speaker positions when it names them). Raises
 // DSERR_FILENOTFOUND for a file that cannot be opened, DSERR_BADFORMAT for
 // one libsndfile cannot read or whose data is truncated or inconsistent, and
 // DSERR_OUTOFMEMORY for one that would exceed DSBSIZE_MAX bytes.

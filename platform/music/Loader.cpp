@@ -1,6 +1,7 @@
 #include <atomic>
 #include <filesystem>
 
+#include "platform/music/MusicPlatform.h"
 #include "platform/music/Objects.h"
 
 namespace vexo::plat::music {
@@ -17,7 +18,10 @@ Performance& Ours(const Ref<DirectMusicPerformance>& p) {
 }
 }  // namespace
 
-Ref<DirectMusicLoader> CreateLoader() { return MakeRef<Loader>(); }
+Ref<DirectMusicLoader> CreateLoader() {
+    StartMusicClock();
+    return MakeRef<Loader>();
+}
 
 void Loader::SetSearchDirectory(const std::string& path) {
     std::error_code ec;

@@ -38,8 +38,9 @@ struct Reader {
     const uint8_t* p;
     size_t n;
     size_t pos = 0;
+    bool ranOut = false;  // a read wanted bytes past the end
     bool Byte(uint8_t& b) {
-        if (pos >= n) return false;
+        if (pos >= n) return !(ranOut = true);
         b = p[pos++];
         return true;
     }
@@ -55,34 +56,48 @@ struct Reader {
         return false;
     }
     bool Skip(uint32_t len) {
-        if (len > n - pos) return false;
+        if (len > n - pos) return !(ranOut = true);
         pos += len;
         return true;
     }
 };
 
-int32_t ParseTrack(const uint8_t* data, size_t len, const TimeBase& tb, std::vector<MidiEvent>& out, Song& song,
-                   bool& timeSigSeen) {
+// `cut`: the file ends inside this track. Running out of bytes there ends the
+// track after its last whole event, as common players read such files;
+// damaged data still fails.
+int32_t ParseTrack(const uint8_t* data, size_t len, bool cut, const TimeBase& tb, std::vector<MidiEvent>& out,
+                   Song& song, bool& timeSigSeen) {
     constexpr int32_t kBad = status::DMUS_E_INVALIDFILE;
     Reader r{data, len};
     uint64_t tick = 0;
     uint8_t running = 0;
     int32_t mt = 0;
+    int32_t whole = 0;  // music time of the last whole event
+    auto fail = [&] {
+        if (!cut || !r.ranOut) return kBad;
+        song.length = std::max(song.length, whole);
+        return 0;
+    };
     while (r.pos < r.n) {
         uint32_t delta;
-        if (!r.Vlq(delta)) return kBad;
+        if (!r.Vlq(delta)) return fail();
         tick += delta;
         if (tick > kMaxTicks || !tb.ToMusicTime(tick, mt)) return kBad;
         uint8_t b;
-        if (!r.Byte(b)) return kBad;
+        if (!r.Byte(b)) return fail();
         uint8_t st;
         if (b & 0x80) {
             if (b == 0xFF) {
                 uint8_t type;
                 uint32_t l;
-                if (!r.Byte(type) || !r.Vlq(l) || l > r.n - r.pos) return kBad;
+                if (!r.Byte(type) || !r.Vlq(l)) return fail();
+                if (l > r.n - r.pos) {
+                    r.ranOut = true;
+                    return fail();
+                }
                 const uint8_t* d = r.p + r.pos;
                 r.pos += l;
+                whole = mt;
                 if (type == 0x2F) break;
                 if (type == 0x51 && l == 3 && !tb.smpte) {
                     uint32_t us = uint32_t(d[0]) << 16 | uint32_t(d[1]) << 8 | d[2];
@@ -97,7 +112,8 @@ int32_t ParseTrack(const uint8_t* data, size_t len, const TimeBase& tb, std::vec
             }
             if (b == 0xF0 || b == 0xF7) {
                 uint32_t l;
-                if (!r.Vlq(l) || !r.Skip(l)) return kBad;
+                if (!r.Vlq(l) || !r.Skip(l)) return fail();
+                whole = mt;
                 continue;
             }
             if (b > 0xF0) return kBad;  // system common / real-time bytes do not belong in a file
@@ -109,12 +125,15 @@ int32_t ParseTrack(const uint8_t* data, size_t len, const TimeBase& tb, std::vec
         }
         uint8_t hi = st & 0xF0;
         uint8_t d1 = 0, d2 = 0;
-        if (!r.Byte(d1) || d1 > 127) return kBad;
+        if (!r.Byte(d1)) return fail();
+        if (d1 > 127) return kBad;
         if (hi != 0xC0 && hi != 0xD0) {
-            if (!r.Byte(d2) || d2 > 127) return kBad;
+            if (!r.Byte(d2)) return fail();
+            if (d2 > 127) return kBad;
         }
         out.push_back({mt, MidiEvent::Channel, st, d1, d2, 0});
         song.channelsUsed |= uint16_t(1u << (st & 15));
+        whole = mt;
     }
     song.length = std::max(song.length, mt);
     return 0;
@@ -183,9 +202,13 @@ int32_t ParseMidi(std::span<const uint8_t> bytes, Song& song) {
         if (n - pos < 8) return status::DMUS_E_INVALIDFILE;  // fewer tracks than the header says
         uint32_t l = Be32(p + pos + 4);
         bool track = !std::memcmp(p + pos, "MTrk", 4);
-        if (l > n - pos - 8) return status::DMUS_E_INVALIDFILE;
+        // Only the last track may be cut by the end of the file: a track
+        // before it that runs past the end leaves tracks missing.
+        bool cut = l > n - pos - 8;
+        if (cut && (!track || found != ntracks - 1)) return status::DMUS_E_INVALIDFILE;
+        if (cut) l = uint32_t(n - pos - 8);
         if (track) {
-            int32_t st = ParseTrack(p + pos + 8, l, tb, all, s, timeSigSeen);
+            int32_t st = ParseTrack(p + pos + 8, l, cut, tb, all, s, timeSigSeen);
             if (st) return st;
             ++found;
         }

@@ -38,8 +38,9 @@ struct Song {
 inline constexpr size_t kMaxMidiFileBytes = 4u << 20;
 
 // Parses a file's bytes. Returns 0 and fills `song`, or the failure status
-// (not MIDI: DMUS_E_LOADER_FORMATNOTSUPPORTED; damaged or truncated:
-// DMUS_E_INVALIDFILE).
+// (not MIDI: DMUS_E_LOADER_FORMATNOTSUPPORTED; damaged, or fewer tracks than
+// the header says: DMUS_E_INVALIDFILE). A file that ends inside its last
+// track gives the whole events before the end.
 int32_t ParseMidi(std::span<const uint8_t> bytes, Song& song);
 
 // Reads and parses a file; a file that cannot be opened gives

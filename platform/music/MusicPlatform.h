@@ -18,7 +18,14 @@ public:
     // Returns once `source` is no longer rendered.
     virtual void Remove(audio::AudioSource* source) = 0;
     virtual int32_t SampleRate() = 0;
+    // The clock the performances keep time by: seconds, never going back.
+    // By default real time since the music family was first used.
+    virtual double Seconds();
 };
+
+// Starts the default clock if it is not running yet (a loader does, so that
+// performances count time from the first set-up on).
+void StartMusicClock();
 
 Mixer& CurrentMixer();
 // nullptr goes back to the audio output. Install before any performance plays.

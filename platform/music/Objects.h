@@ -3,6 +3,7 @@
 // its position after its performance is gone.
 #pragma once
 
+#include <algorithm>
 #include <bitset>
 #include <cstdint>
 #include <memory>
@@ -72,6 +73,10 @@ struct PlayState {
     std::bitset<16 * 128> sounding;
 };
 
+// How long a stop takes to fade the sound out: short enough to count as at
+// once, long enough not to click.
+inline constexpr double kFadeSeconds = 0.005;
+
 class Core final : public audio::AudioSource {
 public:
     ~Core() override;
@@ -81,17 +86,33 @@ public:
     bool EnsureSynth(int32_t sampleRate);
     void FreeSynth();
     void Start(const std::shared_ptr<PlayState>& st, int32_t startPoint);
-    // Silences and drops the playbacks for which `pick` is true.
+    // Silences and drops the playbacks for which `pick` is true. When that
+    // leaves nothing playing, the sound fades out over kFadeSeconds rather
+    // than stopping dead, unless `fade` is false.
     template <class Pick>
-    void StopWhere(Pick pick);
+    void StopWhere(Pick pick, bool fade = true);
+    // Nothing left for the synthesizer to do.
     bool Idle() const { return playing.empty() && !tailing; }
+    // Nothing left to hand to the mixer either.
+    bool Silent() const { return Idle() && fadeLeft == 0; }
+    // The performance's clock in music time at `seconds` of the mixer's
+    // clock: it runs at the master tempo whether or not anything renders.
+    double ClockAt(double seconds) const { return clockAt + (seconds - clockSince) * kPpq * 2.0 * masterTempo; }
 
     fluid_synth_t* synth = nullptr;
     int32_t rate = 44100;
     std::vector<std::shared_ptr<PlayState>> playing;
     double masterTempo = 1.0;
     float gain = 1.0f;
-    double perfTime = 0;  // the performance's clock, music time
+    double perfTime = 0;  // music time rendered, for stops due later
+    double clockAt = 0;   // ClockAt(clockSince); moved on at tempo changes
+    double clockSince = 0;
+    // The fade of a stop, rendered at once and handed out before anything
+    // else; the synthesizer is silenced right after rendering it.
+    std::vector<float> fadeBuf;
+    int32_t fadeAt = 0;
+    int32_t fadeLeft = 0;
+    bool sounded = false;  // rendered anything since it last fell idle
     bool tailing = false;
     int32_t graceLeft = 0;
     int32_t tailLeft = 0;
@@ -106,32 +127,32 @@ private:
     double TicksPerFrame(const PlayState& st) const;
     void Synthesize(float* out, int32_t frames);
     uint16_t ChannelsOfOthers(const PlayState* except) const;
+    void CutAll();
+    void FadeOut();
 
     std::vector<float> scratch_;
 };
 
 template <class Pick>
-void Core::StopWhere(Pick pick) {
+void Core::StopWhere(Pick pick, bool fade) {
     bool any = false;
     for (auto& st : playing) {
         if (!pick(*st)) continue;
-        Silence(*st);
         st->active = false;
         st->seek = static_cast<int32_t>(st->pos);
         any = true;
     }
     if (!any) return;
-    std::erase_if(playing, [](const std::shared_ptr<PlayState>& s) { return !s->active; });
-    if (playing.empty() && synth) {
-        // Nothing else plays: cut every channel at once, release tails and all.
-        for (int ch = 0; ch < 16; ++ch) {
-            fluid_synth_cc(synth, ch, 64, 0);
-            fluid_synth_all_notes_off(synth, ch);
-            fluid_synth_all_sounds_off(synth, ch);
-        }
-        tailing = false;
-        graceLeft = 0;
+    const bool all = std::none_of(playing.begin(), playing.end(), [](const auto& s) { return s->active; });
+    if (all && synth) {
+        for (auto& st : playing) st->sounding.reset();
+        if (fade) FadeOut();
+        CutAll();
+    } else {
+        for (auto& st : playing)
+            if (!st->active) Silence(*st);
     }
+    std::erase_if(playing, [](const std::shared_ptr<PlayState>& s) { return !s->active; });
 }
 
 class SegmentState final : public DirectMusicSegmentState {

@@ -42,7 +42,7 @@ Performance::Performance() : core(std::make_shared<Core>()) {}
 Performance::~Performance() {
     Detach();
     std::lock_guard<std::mutex> lock(MusicLock());
-    core->StopWhere([](const PlayState&) { return true; });
+    core->StopWhere([](const PlayState&) { return true; }, false);
     core->FreeSynth();
 }
 
@@ -73,8 +73,9 @@ void Performance::CloseDown() {
     Detach();
     {
         std::lock_guard<std::mutex> lock(MusicLock());
-        core->StopWhere([](const PlayState&) { return true; });
+        core->StopWhere([](const PlayState&) { return true; }, false);
         core->FreeSynth();
+        core->fadeLeft = 0;
     }
     inited_ = false;
     port_ = false;
@@ -120,12 +121,23 @@ void Performance::Stop(const Ref<DirectMusicSegment>& segment, const Ref<DirectM
         if (!seg && !one) return true;  // both empty: everything
         return (seg && s.segmentId == segId) || (one && &s == one);
     };
+    bool any;
     {
         std::lock_guard<std::mutex> lock(MusicLock());
-        if (musicTime > core->perfTime) {
+        any = std::any_of(core->playing.begin(), core->playing.end(), [&](const auto& s) { return pick(*s); });
+    }
+    // Only a stop that has something to stop reads the clock, so closing
+    // loaded slots that never played starts no audio output.
+    if (any) {
+        const double seconds = CurrentMixer().Seconds();
+        std::lock_guard<std::mutex> lock(MusicLock());
+        const double now = core->ClockAt(seconds);
+        if (musicTime > now) {
+            // Due that much music time from now, counted in rendered time.
+            const double at = core->perfTime + (musicTime - now);
             for (auto& s : core->playing)
                 if (pick(*s)) {
-                    s->stopAt = s->stopPending ? std::min(s->stopAt, double(musicTime)) : double(musicTime);
+                    s->stopAt = s->stopPending ? std::min(s->stopAt, at) : at;
                     s->stopPending = true;
                 }
         } else {
@@ -159,7 +171,15 @@ int32_t Performance::GetMasterVolume() { return volume_; }
 void Performance::SetMasterTempo(float tempo) {
     if (!(tempo >= DMUS_MASTERTEMPO_MIN && tempo <= DMUS_MASTERTEMPO_MAX)) Raise(status::E_INVALIDARG);
     DetachIfIdle();
+    {
+        std::lock_guard<std::mutex> lock(MusicLock());
+        if (core->masterTempo == tempo) return;
+    }
+    // The clock keeps the music time it reached and runs on at the new rate.
+    const double seconds = CurrentMixer().Seconds();
     std::lock_guard<std::mutex> lock(MusicLock());
+    core->clockAt = core->ClockAt(seconds);
+    core->clockSince = seconds;
     core->masterTempo = tempo;
 }
 float Performance::GetMasterTempo() {
@@ -168,8 +188,9 @@ float Performance::GetMasterTempo() {
 }
 
 int32_t Performance::GetMusicTime() {
+    const double seconds = CurrentMixer().Seconds();
     std::lock_guard<std::mutex> lock(MusicLock());
-    return static_cast<int32_t>(std::fmod(core->perfTime, 2147483648.0));
+    return static_cast<int32_t>(std::fmod(core->ClockAt(seconds), 2147483648.0));
 }
 
 void Performance::Attach() {
@@ -178,18 +199,18 @@ void Performance::Attach() {
     attached_ = true;
 }
 
-// Once out of the mix, an idle performance also gives its synthesizer back
-// (1.7 MB): every play starts its channels afresh anyway, so the next play
-// simply makes a new one.
+// An idle performance gives its synthesizer back (1.7 MB): every play starts
+// its channels afresh anyway, so the next play simply makes a new one. It
+// leaves the mix once a stop's fade has been handed out as well.
 void Performance::DetachIfIdle() {
     if (!attached_) return;
     {
         std::lock_guard<std::mutex> lock(MusicLock());
         if (!core->Idle()) return;
+        core->FreeSynth();
+        if (!core->Silent()) return;
     }
     Detach();
-    std::lock_guard<std::mutex> lock(MusicLock());
-    if (core->Idle()) core->FreeSynth();
 }
 
 void Performance::Detach() {

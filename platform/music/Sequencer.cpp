@@ -24,6 +24,8 @@ bool Core::EnsureSynth(int32_t sampleRate) {
     rate = sampleRate > 0 ? sampleRate : 44100;
     synth = CreateSynth(rate);
     if (scratch_.empty()) scratch_.resize(2 * 1024);
+    // Room for the fade at any rate a mixer might ask for.
+    if (fadeBuf.empty()) fadeBuf.resize(2 * size_t(std::ceil(kFadeSeconds * 192000)));
     return synth != nullptr;
 }
 
@@ -37,8 +39,39 @@ void Core::FreeSynth() {
 uint16_t Core::ChannelsOfOthers(const PlayState* except) const {
     uint16_t m = 0;
     for (auto& s : playing)
-        if (s.get() != except) m |= s->song->channelsUsed;
+        if (s.get() != except && s->active) m |= s->song->channelsUsed;
     return m;
+}
+
+// Every channel silenced at once, release tails and all.
+void Core::CutAll() {
+    for (int ch = 0; ch < 16; ++ch) {
+        fluid_synth_cc(synth, ch, 64, 0);
+        fluid_synth_all_notes_off(synth, ch);
+        fluid_synth_all_sounds_off(synth, ch);
+    }
+    tailing = false;
+    graceLeft = 0;
+}
+
+// Renders the next few milliseconds of what sounds, fading to nothing, for
+// Render to hand out before anything else. Nothing to fade when nothing has
+// been heard since the performance was last quiet, or when an earlier fade
+// is still waiting to be heard (then nothing after it has been heard yet).
+void Core::FadeOut() {
+    if (!sounded || fadeLeft > 0) return;
+    const int32_t n = std::min(int32_t(std::lround(kFadeSeconds * rate)), int32_t(fadeBuf.size() / 2));
+    if (n <= 0) return;
+    std::fill(fadeBuf.begin(), fadeBuf.begin() + 2 * n, 0.0f);
+    Synthesize(fadeBuf.data(), n);
+    for (int32_t i = 0; i < n; ++i) {
+        float g = float(n - i) / float(n + 1);
+        fadeBuf[2 * size_t(i)] *= g;
+        fadeBuf[2 * size_t(i) + 1] *= g;
+    }
+    fadeAt = 0;
+    fadeLeft = n;
+    sounded = false;
 }
 
 // Channels the new playback uses and no other playback holds start from
@@ -81,6 +114,7 @@ void Core::Chase(PlayState& st, int32_t startPoint) {
 }
 
 void Core::Start(const std::shared_ptr<PlayState>& st, int32_t startPoint) {
+    if (Idle()) sounded = false;
     ResetChannels(st->song->channelsUsed & ~ChannelsOfOthers(nullptr));
     Chase(*st, startPoint);
     playing.push_back(st);
@@ -186,7 +220,21 @@ void Core::Synthesize(float* out, int32_t frames) {
 
 void Core::Render(float* out, int32_t frames, int32_t sampleRate) {
     std::lock_guard<std::mutex> lock(MusicLock());
-    if (!synth || frames <= 0) return;
+    if (frames <= 0) return;
+    int32_t done = 0;
+    // A stop's fade goes out before anything else: what plays now began
+    // after it.
+    auto drainFade = [&] {
+        int32_t k = std::min(frames - done, fadeLeft);
+        const float* f = fadeBuf.data() + 2 * size_t(fadeAt);
+        float* o = out + 2 * size_t(done);
+        for (int32_t i = 0; i < 2 * k; ++i) o[i] += f[i];
+        fadeAt += k;
+        fadeLeft -= k;
+        done += k;
+    };
+    drainFade();
+    if (!synth) return;
     if (sampleRate > 0 && sampleRate != rate) {
         rate = sampleRate;
 #pragma GCC diagnostic push
@@ -195,10 +243,13 @@ void Core::Render(float* out, int32_t frames, int32_t sampleRate) {
 #pragma GCC diagnostic pop
     }
     const double perfTpf = kPpq * 2.0 / rate * masterTempo;
-    int32_t done = 0;
     while (done < frames) {
         // Pending stops that are due, then the events that are due.
         StopWhere([&](const PlayState& s) { return s.stopPending && s.stopAt <= perfTime; });
+        if (fadeLeft > 0) {
+            drainFade();
+            continue;
+        }
         bool ended = false;
         for (auto& st : playing) {
             Advance(*st);
@@ -245,6 +296,7 @@ void Core::Render(float* out, int32_t frames, int32_t sampleRate) {
             }
         }
         Synthesize(out + 2 * size_t(done), n);
+        sounded = true;
         for (auto& st : playing) st->pos += n * TicksPerFrame(*st);
         perfTime += n * perfTpf;
         done += n;

@@ -34,8 +34,12 @@ public:
     }
     void Remove(audio::AudioSource* s) override { std::erase(sources, s); }
     int32_t SampleRate() override { return kRate; }
+    // The test's clock: moved on by Render as the sound rendered would take,
+    // and by the test for time that passes without rendering.
+    double Seconds() override { return seconds; }
     bool Has(audio::AudioSource* s) const { return std::find(sources.begin(), sources.end(), s) != sources.end(); }
     std::vector<audio::AudioSource*> sources;
+    double seconds = 0;
 };
 
 // Renders `seconds` of one performance alone (stereo interleaved).
@@ -48,7 +52,16 @@ inline std::vector<float> Render(const Ref<DirectMusicPerformance>& p, double se
         src->Render(out.data() + 2 * done, n, kRate);
         done += size_t(n);
     }
+    if (auto* m = dynamic_cast<CaptureMixer*>(&plat::music::CurrentMixer())) m->seconds += double(frames) / kRate;
     return out;
+}
+
+// The largest change from one sample to the next in either channel, from
+// frame `from` on.
+inline double MaxStep(const std::vector<float>& b, size_t from = 0) {
+    double m = 0;
+    for (size_t i = 2 * from + 2; i < b.size(); ++i) m = std::max(m, double(std::fabs(b[i] - b[i - 2])));
+    return m;
 }
 
 // Root mean square between two times, in seconds.

@@ -2,6 +2,8 @@
 // divisions mapped to music time, and files that lie or end early.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <random>
 
 #include "common/DMusic.h"
@@ -122,13 +124,31 @@ TEST(MidiFile, DamagedAndHostileFilesFailCleanly) {
     const std::vector<uint8_t> good = w.Bytes();
     Parse(good);
 
-    // Every truncation fails; none crashes.
+    // A file cut before its last track's events fails (the header's track
+    // count is not met); one cut inside the last track keeps the whole
+    // events read before the cut, in order. None crashes.
+    const std::vector<MidiEvent> all = ChannelEvents(Parse(good));
+    const auto tag = good.begin() + 14;  // the first "MTrk"
+    const size_t secondTrack = size_t(std::search(tag + 4, good.end(), tag, tag + 4) - good.begin());
+    ASSERT_LT(secondTrack, good.size());
+    size_t kept = 0;
     for (size_t n = 0; n < good.size(); ++n) {
         Song s;
         std::vector<uint8_t> cut(good.begin(), good.begin() + std::ptrdiff_t(n));
         int32_t st = ParseMidi(cut, s);
-        EXPECT_TRUE(st == status::DMUS_E_INVALIDFILE || st == status::DMUS_E_LOADER_FORMATNOTSUPPORTED) << n;
+        if (n < secondTrack + 8) {
+            EXPECT_TRUE(st == status::DMUS_E_INVALIDFILE || st == status::DMUS_E_LOADER_FORMATNOTSUPPORTED) << n;
+            continue;
+        }
+        ASSERT_EQ(0, st) << n;
+        std::vector<MidiEvent> ch = ChannelEvents(s);
+        ASSERT_GE(ch.size(), kept) << n;
+        ASSERT_LE(ch.size(), all.size()) << n;
+        for (size_t i = 0; i < ch.size(); ++i) EXPECT_EQ(0, std::memcmp(&all[i], &ch[i], sizeof(MidiEvent))) << n;
+        EXPECT_EQ(ch.empty() ? 0 : ch.back().time, s.length) << n;
+        kept = ch.size();
     }
+    EXPECT_EQ(all.size(), kept);  // the last byte cut is the end marker's
 
     auto patched = [&](size_t at, std::vector<uint8_t> bytes) {
         std::vector<uint8_t> b = good;

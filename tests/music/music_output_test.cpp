@@ -51,6 +51,7 @@ TEST(MusicOutput, PlayingSlotsAreMixedIntoTheOutput) {
 
     ASSERT_EQ(0, m.DMStop(0));
     ASSERT_EQ(0, m.DMStop(1));
+    Offline(0.01);  // each stop fades out over a few milliseconds
     EXPECT_EQ(0.0, Rms(Offline(0.2)));
     m.DMClose();
     std::filesystem::remove(file);

@@ -11,6 +11,7 @@ using midi::MidiWriter;
 using test::Onsets;
 using test::Render;
 using test::Rms;
+using test::kRate;
 
 constexpr uint16_t kDiv = 480;
 
@@ -72,13 +73,51 @@ TEST_F(MusicPlayback, PlayedSegmentSoundsAndStopSilencesAtOnce) {
     EXPECT_GT(Rms(a, 0.1, 0.5), 0.005);
 
     ASSERT_EQ(0, m.DMStop(0));
-    EXPECT_FALSE(mixer.Has(src));
     EXPECT_EQ(VB_FALSE, p->IsPlaying(nullptr, m.SegmentStates[0]));
-    // Nothing rings on, and an idle performance does not run its synthesizer.
-    uint64_t frames = plat::music::SynthFramesOf(p);
+    // The sound fades out over a few milliseconds; then nothing rings on.
     std::vector<float> b = Render(p, 0.5);
-    EXPECT_EQ(0.0, test::Peak(b));
+    EXPECT_EQ(0.0, test::Peak(std::vector<float>(b.begin() + 2 * kRate / 100, b.end())));
+    // Then it leaves the mix, and an idle performance does not run its
+    // synthesizer.
+    EXPECT_EQ(VB_FALSE, p->IsPlaying(nullptr, m.SegmentStates[0]));
+    EXPECT_FALSE(mixer.Has(src));
+    uint64_t frames = plat::music::SynthFramesOf(p);
+    EXPECT_EQ(0.0, test::Peak(Render(p, 0.5)));
     EXPECT_EQ(frames, plat::music::SynthFramesOf(p));
+}
+
+TEST_F(MusicPlayback, StopsArePromptOnTheClockSinceSetupAndFadeWithoutAClick) {
+    // A low flute: a smooth tone, so a cut to zero would be the largest step.
+    MidiWriter w(kDiv);
+    int t = w.AddTrack();
+    w.Program(t, 0, 0, 73);
+    w.Note(t, 0, 16 * kDiv, 0, 48, 100);
+    DXMusic m;
+    ASSERT_EQ(0, m.DMSetup());
+    ASSERT_EQ(0, m.DMCreateSegment(99, Save(w, "flute.mid"), 0));
+    Ref<DirectMusicPerformance> p = m.Performances[99];
+    // DMStop gives the slot number as the stop time. The clock runs from
+    // DMSetup whether or not anything renders, so on slot 99 that time is
+    // long past by the time the game plays and stops.
+    mixer.seconds += 0.1;  // the game's own set-up between DMSetup and the play
+    EXPECT_EQ(153, p->GetMusicTime());  // 0.1 s at 120 beats a minute, 768 a beat
+    ASSERT_EQ(0, m.DMPlay(99));
+    ASSERT_GT(test::Peak(Render(p, 0.04)), 0.001);  // 61 in music time: short of 99
+    ASSERT_EQ(0, m.DMStop(99));
+    EXPECT_EQ(VB_FALSE, p->IsPlaying(nullptr, m.SegmentStates[99]));
+    std::vector<float> after = Render(p, 0.1);
+    EXPECT_EQ(0.0, test::Peak(std::vector<float>(after.begin() + 2 * kRate / 100, after.end())));
+
+    // Stopped in full sound: no step at the stop larger than the tone's own
+    // largest, and silence within a few milliseconds.
+    ASSERT_EQ(0, m.DMPlay(99));
+    std::vector<float> a = Render(p, 0.5);
+    ASSERT_EQ(0, m.DMStop(99));
+    std::vector<float> b = Render(p, 0.1);
+    std::vector<float> edge(a.end() - 2, a.end());
+    edge.insert(edge.end(), b.begin(), b.begin() + 2 * kRate / 100);
+    EXPECT_LE(test::MaxStep(edge), test::MaxStep(a));
+    EXPECT_EQ(0.0, test::Peak(std::vector<float>(b.begin() + 2 * kRate / 100, b.end())));
 }
 
 TEST_F(MusicPlayback, MasterTempoScalesTimeAndStaysSet) {
@@ -309,9 +348,18 @@ TEST_F(MusicPlayback, LoadingFromFilesAndBadFiles) {
         return 0;
     }());
 
+    // A file that ends inside its last track plays what was read; one whose
+    // header announces a track that is not there fails.
     std::ofstream(dir.File("cut.mid"), std::ios::binary)
         .write(reinterpret_cast<const char*>(good.data()), std::streamsize(good.size() - 5));
-    EXPECT_EQ(status::DMUS_E_INVALIDFILE, m.DMCreateSegment(2, dir.File("cut.mid")));
+    ASSERT_EQ(0, m.DMCreateSegment(2, dir.File("cut.mid"), 0));
+    ASSERT_EQ(0, m.DMPlay(2));
+    EXPECT_EQ(4u, Onsets(Render(m.Performances[2], 2.5), 0.01).size());
+    std::vector<uint8_t> lie = good;
+    lie[11] = 2;
+    std::ofstream(dir.File("lie.mid"), std::ios::binary)
+        .write(reinterpret_cast<const char*>(lie.data()), std::streamsize(lie.size()));
+    EXPECT_EQ(status::DMUS_E_INVALIDFILE, m.DMCreateSegment(2, dir.File("lie.mid")));
     std::ofstream(dir.File("text.mid")) << "not music at all";
     EXPECT_EQ(status::DMUS_E_LOADER_FORMATNOTSUPPORTED, m.DMCreateSegment(3, dir.File("text.mid")));
     EXPECT_EQ(status::DMUS_E_LOADER_FAILEDOPEN, m.DMCreateSegment(4, dir.path.string()));

@@ -4,11 +4,13 @@
 #include <malloc.h>
 #include <sndfile.h>
 
+#include <cmath>
 #include <filesystem>
 #include <random>
 
 #include "platform/audio/AudioTools.h"
 #include "platform/audio/MixerSimd.h"
+#include "platform/audio/SoundData.h"
 #include "tests/sound/RealSound.h"
 
 namespace vexo {
@@ -189,6 +191,108 @@ TEST_F(Mixer, LoadingConvertsToTheFormatPassed) {
     bf->Play(0);
     mix = out.Render(2000);
     EXPECT_NEAR(L(mix, 1000), 0.25f, 1e-4);
+}
+
+// Samples of loaded 16-bit data, interleaved, as floats.
+std::vector<double> Samples(const audio::SoundData& d) {
+    std::vector<double> v(d.bytes.size() / 2);
+    for (size_t i = 0; i < v.size(); ++i)
+        v[i] = static_cast<int16_t>(d.bytes[2 * i] | (d.bytes[2 * i + 1] << 8)) / 32768.0;
+    return v;
+}
+
+// Multiplies by a Hann window; returns the window's sum.
+double Hann(std::vector<double>& x) {
+    double sum = 0, n = static_cast<double>(x.size());
+    for (size_t i = 0; i < x.size(); ++i) {
+        double w = 0.5 - 0.5 * std::cos(2 * M_PI * static_cast<double>(i) / (n - 1));
+        x[i] *= w;
+        sum += w;
+    }
+    return sum;
+}
+
+// Amplitude of the component at `hz` in windowed samples (Goertzel).
+double Amplitude(const std::vector<double>& x, double windowSum, double hz, double rate) {
+    const double w = 2 * M_PI * hz / rate, c = 2 * std::cos(w);
+    double s1 = 0, s2 = 0;
+    for (double v : x) {
+        double s = v + c * s1 - s2;
+        s2 = s1;
+        s1 = s;
+    }
+    return 2 * std::hypot(s1 - s2 * std::cos(w), s2 * std::sin(w)) / windowSum;
+}
+
+TEST_F(Mixer, RateConversionKeepsTheBandAndLetsNothingFoldIntoIt) {
+    struct Case {
+        int32_t fileRate, hz, rate;
+    };
+    for (Case c : {Case{44100, 15000, 22050}, Case{44100, 1000, 22050}, Case{48000, 15000, 44100},
+                   Case{48000, 1000, 8000}}) {
+        std::vector<int16_t> sine(static_cast<size_t>(c.fileRate / 2));  // half a second at half scale
+        for (size_t i = 0; i < sine.size(); ++i)
+            sine[i] = static_cast<int16_t>(std::lrint(16384 * std::sin(2 * M_PI * c.hz * double(i) / c.fileRate)));
+        std::string path = dir.File("sine.wav");
+        WriteWav16(path, sine, c.fileRate, 1);
+        auto data = audio::LoadSoundFile(path, Pcm(c.rate, 16, 1));
+        std::vector<double> x = Samples(*data);
+        ASSERT_EQ(x.size(), size_t(c.rate / 2));
+        // The middle 0.4 s, away from the edges where the tone starts and stops.
+        x = std::vector<double>(x.begin() + c.rate / 20, x.end() - c.rate / 20);
+        const double sum = Hann(x);
+        auto dB = [&](double hz) { return 20 * std::log10(Amplitude(x, sum, hz, c.rate) / 0.5); };
+        if (2 * c.hz < c.rate) {
+            EXPECT_NEAR(0.0, dB(c.hz), 0.1) << c.hz << " Hz at " << c.rate;
+            continue;
+        }
+        // Above the new band: nothing of it may land anywhere between 20 Hz
+        // and the new half rate (bins a quarter of the window's lobe apart).
+        double worst = -300, at = 0;
+        const double step = c.rate / double(x.size());
+        for (double hz = 20; hz < c.rate / 2.0; hz += step)
+            if (double l = dB(hz); l > worst) worst = l, at = hz;
+        EXPECT_LT(worst, -80) << "at " << at << " Hz, " << c.hz << " Hz loaded at " << c.rate;
+    }
+}
+
+TEST_F(Mixer, MoreThanTwoChannelsAreMixedDownWithTheUsualGains) {
+    const double k = std::sqrt(0.5);  // -3 dB
+    auto loadDc = [&](std::vector<int16_t> levels, int16_t outChannels, const std::vector<int>* map = nullptr) {
+        const int16_t ch = static_cast<int16_t>(levels.size());
+        std::vector<int16_t> s;
+        for (int i = 0; i < 480; ++i) s.insert(s.end(), levels.begin(), levels.end());
+        std::string path = dir.File("multi.wav");
+        if (map) {
+            // Wave files with a speaker mask, as libsndfile writes them.
+            SF_INFO info{};
+            info.samplerate = 48000;
+            info.channels = ch;
+            info.format = SF_FORMAT_WAVEX | SF_FORMAT_PCM_16;
+            SNDFILE* f = sf_open(path.c_str(), SFM_WRITE, &info);
+            EXPECT_NE(f, nullptr);
+            sf_command(f, SFC_SET_CHANNEL_MAP_INFO, const_cast<int*>(map->data()), int(map->size() * sizeof(int)));
+            sf_writef_short(f, s.data(), 480);
+            sf_close(f);
+        } else {
+            WriteWav16(path, s, 48000, ch);
+        }
+        std::vector<double> x = Samples(*audio::LoadSoundFile(path, Pcm(48000, 16, outChannels)));
+        return std::vector<double>(x.begin() + 200 * outChannels, x.begin() + 201 * outChannels);
+    };
+    auto near = [](std::vector<double> want, std::vector<double> got) {
+        ASSERT_EQ(want.size(), got.size());
+        for (size_t i = 0; i < want.size(); ++i) EXPECT_NEAR(want[i], got[i], 1.0 / 16384) << i;
+    };
+    // Three channels are left, right, centre: sound only in the third is heard
+    // on both sides.
+    near({0.5 * k, 0.5 * k}, loadDc({0, 0, 16384}, 2));
+    near({0.5 * k}, loadDc({0, 0, 16384}, 1));
+    // 5.1: centre and surrounds at -3 dB, the low-frequency channel dropped.
+    near({0.1 + k * 0.3 + k * 0.05, 0.2 + k * 0.3 + k * 0.15}, loadDc({3277, 6554, 9830, 13107, 1638, 4915}, 2));
+    // A speaker mask in the file wins over the count's usual layout.
+    const std::vector<int> lfe = {SF_CHANNEL_MAP_LEFT, SF_CHANNEL_MAP_RIGHT, SF_CHANNEL_MAP_LFE};
+    near({0.25, 0.125}, loadDc({8192, 4096, 16384}, 2, &lfe));
 }
 
 TEST_F(Mixer, MissingTruncatedAndHostileFilesFailCleanly) {
