@@ -37,6 +37,9 @@ public:
                                  int32_t flags) = 0;
     virtual HWND GetParent(HWND hwnd) = 0;
     virtual int32_t IsWindow(HWND hwnd) = 0;
+    // Moves `p` from client to screen coordinates; 0 (and `p` unchanged) when
+    // the platform cannot tell.
+    virtual int32_t ClientToScreen(HWND /*hwnd*/, POINT& /*p*/) { return 0; }
     // Application side: a window with a client area of cx x cy at (x, y).
     virtual HWND CreateAppWindow(const std::string& title, int32_t x, int32_t y, int32_t cx, int32_t cy,
                                  HWND parent) = 0;
@@ -130,6 +133,7 @@ inline int32_t SetWindowPos(HWND h, HWND after, int32_t x, int32_t y, int32_t cx
     return CurrentPlatform().Windows().SetWindowPos(h, after, x, y, cx, cy, f);
 }
 inline HWND GetParent(HWND h) { return CurrentPlatform().Windows().GetParent(h); }
+inline int32_t ClientToScreen(HWND h, POINT& p) { return CurrentPlatform().Windows().ClientToScreen(h, p); }
 inline int32_t IsWindow(HWND h) { return CurrentPlatform().Windows().IsWindow(h); }
 inline int32_t ShowCursor(int32_t show) { return CurrentPlatform().Windows().ShowCursor(show); }
 inline int32_t GetObjectA(HGDIOBJ o, int32_t size, BITMAP& b) { return CurrentPlatform().Gdi().GetObjectA(o, size, b); }

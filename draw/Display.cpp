@@ -32,6 +32,23 @@ DDSURFACEDESC2 FullScreenPrimaryDesc() {
     d.lBackBufferCount = 1;
     return d;
 }
+
+// The window's client area in screen coordinates; false when the platform
+// cannot tell or it lies beyond 32-bit coordinates.
+bool ClientOnScreen(HWND hwnd, RECT& r) {
+    RECT c{};
+    POINT o{};
+    if (!api::GetClientRect(hwnd, c) || !api::ClientToScreen(hwnd, o)) return false;
+    const int64_t right = int64_t(o.x) + c.Right, bottom = int64_t(o.y) + c.Bottom;
+    if (right > INT32_MAX || bottom > INT32_MAX) return false;
+    r = RECT{o.x, o.y, int32_t(right), int32_t(bottom)};
+    return true;
+}
+
+bool Within(const RECT& in, const RECT& out) {
+    return in.Left < in.Right && in.Top < in.Bottom && in.Left >= out.Left && in.Top >= out.Top &&
+           in.Right <= out.Right && in.Bottom <= out.Bottom;
+}
 }  // namespace
 
 Ref<DirectDrawSurface7> DX7Draw::DDSetup(HWND hWnd, int32_t nWidth, int32_t nHeight, ScreenType dwFlags,
@@ -124,8 +141,24 @@ void DX7Draw::DDFlip() {
         });
         rn([&] { DisplayDevice->WaitForVerticalBlank(DDWAITVB_BLOCKBEGIN, 0); });
         rn([&] {
-            RECT whole{};
-            PrimarySurface->Blt(FlipClipList[0], BackBuffer, whole, DDBLT_WAIT);
+            DirectDrawSurface7& primary = *PrimarySurface;
+            RECT dest = FlipClipList[0], src{};
+            // A window partly off the screen (or past its parent's edge) shows
+            // the part of the picture that belongs there, not the whole picture
+            // squeezed into what can be seen.
+            RECT client;
+            if (ClientOnScreen(TargetWindow, client) && dest != client && Within(dest, client)) {
+                const int32_t w = DDGetSurfaceWidth(BackBuffer), h = DDGetSurfaceHeight(BackBuffer);
+                if (w == client.Right - client.Left && h == client.Bottom - client.Top) {
+                    src = RECT{dest.Left - client.Left, dest.Top - client.Top, dest.Right - client.Left,
+                               dest.Bottom - client.Top};
+                } else {
+                    // Scaled: the whole client area, which the clipper cuts
+                    // down to the part that can be seen.
+                    dest = client;
+                }
+            }
+            primary.Blt(dest, BackBuffer, src, DDBLT_WAIT);
         });
     } else {
         rn([&] { PrimarySurface->Flip(BackBuffer, DDFLIP_WAIT); });

@@ -23,6 +23,7 @@ using vexo::blit::Key;
 using vexo::blit::PixelBuffer;
 
 constexpr int kW = 640, kH = 480;
+constexpr int kW3 = kW / 2 * 3, kH3 = kH / 2 * 3;  // 320 x 240 enlarged three times
 constexpr uint32_t kKey32 = 0x00FF00FF, kKey8 = 253;
 
 // An SDL surface and our view of the same pixels.
@@ -81,7 +82,7 @@ double KeyShare(const Pair& p, uint32_t key) {
 }
 
 struct World {
-    Pair src32, dst32, src8, dst8, small32, big32, small8, smallKey8, big8;
+    Pair src32, dst32, src8, dst8, small32, big32, big3x32, small8, smallKey8, big8;
     Pair key32, keyRle32, key8, keyRle8, smallKey32;
     std::vector<uint8_t> from, to;
     Pair sprite, back;
@@ -94,6 +95,7 @@ struct World {
         dst8 = Make(kW, kH, 8);
         small32 = Make(kW / 2, kH / 2, 32);
         big32 = Make(kW, kH, 32);
+        big3x32 = Make(kW3, kH3, 32);
         key32 = Make(kW, kH, 32);
         keyRle32 = Make(kW, kH, 32);
         key8 = Make(kW, kH, 8);
@@ -232,6 +234,17 @@ void Stretch32_SDL(benchmark::State& st) {
     for (auto _ : st) SDL_BlitScaled(W().small32.sdl, nullptr, W().big32.sdl, nullptr);
     Bytes(st, 32);
 }
+// ---- 320 x 240 -> 960 x 720: a whole factor whose step is no power of two ----
+void Stretch3x32_Vexo(benchmark::State& st) {
+    const RECT big{0, 0, kW3, kH3};
+    for (auto _ : st) vexo::blit::Stretch(W().big3x32.buf, big, W().small32.buf, kHalf, Key{});
+    st.SetBytesProcessed(int64_t(st.iterations()) * kW3 * kH3 * 4);
+}
+void Stretch3x32_SDL(benchmark::State& st) {
+    if (!Works(st, SDL_BlitScaled(W().small32.sdl, nullptr, W().big3x32.sdl, nullptr))) return;
+    for (auto _ : st) SDL_BlitScaled(W().small32.sdl, nullptr, W().big3x32.sdl, nullptr);
+    st.SetBytesProcessed(int64_t(st.iterations()) * kW3 * kH3 * 4);
+}
 template <vexo::blit::Isa isa>
 void StretchKey32_Vexo(benchmark::State& st) {
     vexo::blit::ForceIsa(isa);
@@ -317,6 +330,8 @@ BENCHMARK(Key8_SDL)->Unit(benchmark::kMicrosecond);
 BENCHMARK(Key8_SDL_RLE)->Unit(benchmark::kMicrosecond);
 BENCHMARK(Stretch32_Vexo)->Unit(benchmark::kMicrosecond);
 BENCHMARK(Stretch32_SDL)->Unit(benchmark::kMicrosecond);
+BENCHMARK(Stretch3x32_Vexo)->Unit(benchmark::kMicrosecond);
+BENCHMARK(Stretch3x32_SDL)->Unit(benchmark::kMicrosecond);
 BENCHMARK(StretchKey32_Vexo<Isa::AVX2>)->Name("StretchKey32_Vexo")->Unit(benchmark::kMicrosecond);
 BENCHMARK(StretchKey32_Vexo<Isa::SSE2>)->Name("StretchKey32_Vexo_SSE2")->Unit(benchmark::kMicrosecond);
 BENCHMARK(StretchKey32_Vexo<Isa::Plain>)->Name("StretchKey32_Vexo_Plain")->Unit(benchmark::kMicrosecond);
@@ -377,6 +392,17 @@ void CheckAgainstSdl() {
         std::printf("%d-bit keyed copy: %.0f %% key pixels, %s SDL2's pixels\n", bpp,
                     100.0 * KeyShare(src, bpp == 32 ? kKey32 : kKey8), same ? "same as" : "DIFFERENT FROM");
     }
+    // At whole factors SDL2's nearest-pixel stretch samples floor(x / factor) too.
+    for (Pair* big : {&w.big32, &w.big3x32}) {
+        const size_t bytes = size_t(big->sdl->pitch) * size_t(big->buf.height);
+        SDL_BlitScaled(w.small32.sdl, nullptr, big->sdl, nullptr);
+        std::vector<uint8_t> theirs(big->buf.pixels, big->buf.pixels + bytes);
+        std::memset(big->buf.pixels, 0x5A, bytes);
+        vexo::blit::Stretch(big->buf, RECT{0, 0, big->buf.width, big->buf.height}, w.small32.buf, kHalf, Key{});
+        const bool same = std::equal(theirs.begin(), theirs.end(), big->buf.pixels);
+        std::printf("32-bit %dx stretch: %s SDL2's pixels\n", big->buf.width / w.small32.buf.width,
+                    same ? "same as" : "DIFFERENT FROM");
+    }
 }
 
 }  // namespace
@@ -406,6 +432,7 @@ int main(int argc, char** argv) {
         {"Key8_Vexo", "Key8_SDL_RLE", "8-bit keyed vs SDL2 RLE", 1.0},
         {"Key8_Vexo_Plain", "Key8_SDL", "8-bit keyed (plain path) vs SDL2 keyed", 0},
         {"Stretch32_Vexo", "Stretch32_SDL", "stretch vs SDL2", 0},
+        {"Stretch3x32_Vexo", "Stretch3x32_SDL", "3x stretch vs SDL2", 0},
         {"StretchKey32_Vexo", "StretchKey32_SDL", "keyed stretch vs SDL2", 5.0},
         {"Fill32_Vexo", "Fill32_SDL", "fill vs SDL2", 0},
         {"Fill32_Vexo", "Fill32_memset", "fill vs memset", 0},

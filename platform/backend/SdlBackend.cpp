@@ -22,6 +22,7 @@
 
 #include "platform/display/RectMath.h"
 #include "platform/backend/Sdl.h"
+#include "platform/blit/Blit.h"
 #include "platform/input/Input.h"
 
 namespace vexo::plat {
@@ -270,7 +271,17 @@ private:
         const RECT d = FitPicture(frame.width, frame.height, out->w, out->h);
         SDL_Rect dst{d.Left, d.Top, Width(d), Height(d)};
         if (reload) SDL_FillRect(out, nullptr, 0);
-        SDL_BlitScaled(w.picture, nullptr, out, &dst);
+        // Our stretch samples exactly at any factor (a picture shrunk onto a
+        // smaller display too); SDL2's converts other framebuffer formats.
+        if (out->format->format == SDL_PIXELFORMAT_RGB888 && SDL_LockSurface(out) == 0) {
+            const blit::PixelBuffer to{static_cast<uint8_t*>(out->pixels), out->w, out->h, out->pitch, 32};
+            const blit::PixelBuffer from{static_cast<uint8_t*>(w.picture->pixels), w.picture->w, w.picture->h,
+                                         w.picture->pitch, 32};
+            blit::Stretch(to, d, from, screen, blit::Key{});
+            SDL_UnlockSurface(out);
+        } else {
+            SDL_BlitScaled(w.picture, nullptr, out, &dst);
+        }
         w.reload = false;
         const SDL_Rect shown{d.Left, d.Top, Width(d), Height(d)};
         if (reload) SDL_UpdateWindowSurface(w.window);

@@ -36,9 +36,8 @@ struct Key {
 // Unscaled copy of `src` rectangle `s` to (dx, dy).
 void Copy(const PixelBuffer& dst, int32_t dx, int32_t dy, const PixelBuffer& src, const RECT& s, Key key);
 // Copy scaled from `s` into `d` (nearest pixel: source x = floor(x * sw / dw)
-// in 16.16 fixed point, no half-pixel offset). The step (sw << 16) / dw is
-// truncated, so where x * sw / dw is a whole number the fixed-point product
-// can fall just short of it (4 to 6: columns 0,0,1,1,2,3, not 0,0,1,2,2,3).
+// exactly, no half-pixel offset; 4 to 6 gives columns 0,0,1,2,2,3 and every
+// whole-factor enlargement repeats each pixel equally often).
 void Stretch(const PixelBuffer& dst, const RECT& d, const PixelBuffer& src, const RECT& s, Key key);
 // Mirror / rotate `s` into `d`, scaled to `d`'s size. The mirrors act on the
 // source, then the image turns: 90 clockwise, 270 counter-clockwise, 180 a

@@ -20,13 +20,24 @@ enum : int32_t {
     kRotate90 = 0x40,
 };
 
-// Nearest pixel in 16.16 fixed point, no half-pixel offset: destination
-// index i reads floor(i * step) with step = (from << 16) / to truncated, which
-// never reaches `from`. Only the indices [i0, i1) are made.
+// Nearest pixel, no half-pixel offset: destination index i reads
+// floor(i * from / to) exactly (a fixed-point step would be uneven where
+// from / to has no short binary fraction, as at 3x). Quotient and remainder
+// step together, so only the first index divides. i < 2^32 and from < 2^31
+// keep every product inside 64 bits. Only the indices [i0, i1) are made.
 std::vector<int64_t> Sample(int64_t from, int64_t to, int64_t i0, int64_t i1) {
     std::vector<int64_t> idx(static_cast<size_t>(i1 - i0));
-    const int64_t step = (from << 16) / to;
-    for (int64_t i = i0; i < i1; ++i) idx[size_t(i - i0)] = (i * step) >> 16;
+    const int64_t whole = from / to, part = from % to;
+    int64_t q = i0 * from / to, r = i0 * from % to;
+    for (int64_t& v : idx) {
+        v = q;
+        q += whole;
+        r += part;
+        if (r >= to) {
+            r -= to;
+            ++q;
+        }
+    }
     return idx;
 }
 

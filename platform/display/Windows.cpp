@@ -104,6 +104,13 @@ int32_t WindowTable::SetWindowPos(HWND hwnd, HWND, int32_t x, int32_t y, int32_t
     return 1;
 }
 
+int32_t WindowTable::ClientToScreen(HWND hwnd, POINT& p) {
+    int64_t x, y;
+    if (!OuterOnScreen(hwnd, x, y)) return 0;
+    p = POINT{Clamp32(p.x + x + kFrameLeft), Clamp32(p.y + y + kFrameTop)};
+    return 1;
+}
+
 HWND WindowTable::GetParent(HWND hwnd) {
     auto it = windows_.find(hwnd);
     return it == windows_.end() ? 0 : it->second.parent;

@@ -21,6 +21,7 @@ public:
     int32_t SetWindowPos(HWND hwnd, HWND after, int32_t x, int32_t y, int32_t cx, int32_t cy,
                          int32_t flags) override;
     HWND GetParent(HWND hwnd) override;
+    int32_t ClientToScreen(HWND hwnd, POINT& p) override;
     int32_t IsWindow(HWND hwnd) override;
     HWND CreateAppWindow(const std::string& title, int32_t x, int32_t y, int32_t cx, int32_t cy,
                          HWND parent) override;

@@ -1,7 +1,8 @@
-// The plain path and every wide path must leave the same bytes: random
-// buffers (sprite-like runs of a few colours, random top bytes), random
-// rectangles, widths that are no multiple of a vector, odd pitches, every
-// depth, keyed and unkeyed, and copies within one buffer.
+// The plain path and every wide path must leave the same bytes, and scaled
+// blits those of an exact per-pixel model: random buffers (sprite-like runs
+// of a few colours, random top bytes), random rectangles, widths that are no
+// multiple of a vector, odd pitches, every depth, keyed and unkeyed, and
+// copies within one buffer.
 #include <random>
 
 #include "tests/blit/BlitTestUtil.h"
@@ -53,6 +54,31 @@ void RunOp(const Op& op, Surface& dst, Surface& src) {
     }
 }
 
+// The scaled blits as a per-pixel model, sampled exactly in 64 bits: the
+// (mirrored) source turned as the effects say, then destination pixel (x, y)
+// reads the turned image's pixel (floor(x * tw / dw), floor(y * th / dh)).
+void ModelScaled(Surface& dst, const RECT& d, Surface& src, const RECT& s, int32_t fx, Key key) {
+    const int64_t sw = s.Right - s.Left, sh = s.Bottom - s.Top;
+    const int64_t dw = d.Right - d.Left, dh = d.Bottom - d.Top;
+    const int32_t rot = ((fx & 0x40 ? 90 : 0) + (fx & 0x10 ? 180 : 0) + (fx & 0x20 ? 270 : 0)) % 360;
+    const bool turned = rot == 90 || rot == 270;
+    const int64_t tw = turned ? sh : sw, th = turned ? sw : sh;
+    const uint32_t mask = vexo::blit::KeyMask(dst.buf.bpp);
+    for (int64_t y = 0; y < dh; ++y)
+        for (int64_t x = 0; x < dw; ++x) {
+            const int64_t u = x * tw / dw, v = y * th / dh;
+            // Turned image (u, v) to source column and row; 90 turns clockwise.
+            int64_t c = u, r = v;
+            if (rot == 90) c = v, r = sh - 1 - u;
+            if (rot == 180) c = sw - 1 - u, r = sh - 1 - v;
+            if (rot == 270) c = sw - 1 - v, r = u;
+            if (fx & 0x2) c = sw - 1 - c;
+            if (fx & 0x4) r = sh - 1 - r;
+            const uint32_t p = src.Get(s.Left + int32_t(c), s.Top + int32_t(r));
+            if (!key.enabled || (p & mask) != (key.value & mask)) dst.Set(d.Left + int32_t(x), d.Top + int32_t(y), p);
+        }
+}
+
 TEST(BlitPaths, WidePathsMatchThePlainPathByteForByte) {
     IsaGuard guard;
     const std::vector<Isa> isas = AvailableIsas();
@@ -89,11 +115,19 @@ TEST(BlitPaths, WidePathsMatchThePlainPathByteForByte) {
         op.key = Key{rng() % 4 != 0, uint32_t(rng() % 4 ? colours[3] | (rng() & 0xFF000000u) : colours[rng() % 3])};
         op.fill = uint32_t(rng());
 
+        // Scaled blits are held to the exact model (reading the source as
+        // it was, also within one buffer), the rest to the plain path.
         Surface wantDst(dst0), wantSrc(src0);
-        vexo::blit::ForceIsa(Isa::Plain);
-        RunOp(op, wantDst, wantSrc);
+        const bool scaled = op.kind == 1 || op.kind == 2;
+        if (scaled) {
+            Surface from0(op.sameBuffer ? dst0 : src0);
+            ModelScaled(wantDst, op.d, from0, op.s, op.kind == 2 ? op.fx : 0, op.key);
+        } else {
+            vexo::blit::ForceIsa(Isa::Plain);
+            RunOp(op, wantDst, wantSrc);
+        }
         for (Isa isa : isas) {
-            if (isa == Isa::Plain) continue;
+            if (isa == Isa::Plain && !scaled) continue;
             vexo::blit::ForceIsa(isa);
             Surface gotDst(dst0), gotSrc(src0);
             RunOp(op, gotDst, gotSrc);
@@ -152,14 +186,15 @@ TEST(BlitPaths, StretchPartDrawsThePixelsOfTheWholeBlit) {
 }
 
 // A destination rectangle of two billion pixels each way, of which a few are
-// visible: only those are worked out (the step rounds to 0 there, so every
-// pixel samples the source's corner).
+// visible: only those are worked out, and exactly (the screen's pixels lie
+// just past the middle, so they sample the source's middle pixel; a 16.16
+// step would round to 0 and give the corner).
 TEST(BlitPaths, StretchPartOfAHugeRectangleTouchesOnlyTheVisiblePart) {
     Surface src(3, 3, 32), dst(4, 2, 32);
     for (int32_t i = 0; i < 9; ++i) src.Set(i % 3, i / 3, uint32_t(0x11 + i));
     const RECT d{-1000000000, -1000000000, 1000000000, 1000000000};
     vexo::blit::StretchPart(dst.buf, d, RECT{1, 0, 3, 2}, src.buf, RECT{0, 0, 3, 3}, 0x2, Key{});
-    EXPECT_EQ(dst.Dump(RECT{0, 0, 4, 2}), "0 13 13 0 | 0 13 13 0");
+    EXPECT_EQ(dst.Dump(RECT{0, 0, 4, 2}), "0 15 15 0 | 0 15 15 0");
 }
 
 // Unscaled keyed and unkeyed copies against a per-pixel model, so the plain

@@ -1,6 +1,10 @@
 // Pixel layouts of the pixel routines on every instruction set this
 // processor runs: stretch sampling, mirror and rotate layouts, colour-key
 // matching per depth, fills, and copies within one buffer.
+#include <SDL.h>
+
+#include <random>
+
 #include "tests/blit/BlitTestUtil.h"
 
 namespace {
@@ -47,12 +51,56 @@ TEST(BlitLayout, StretchSamplesNearestWithoutHalfPixelOffset) {
             EXPECT_EQ(StretchDump(bpp, 5, 1, 3, 1), "11 12 14");
             EXPECT_EQ(StretchDump(bpp, 2, 2, 3, 3), "11 11 12 | 11 11 12 | 21 21 22");
             EXPECT_EQ(StretchDump(bpp, 3, 1, 8, 1), "11 11 11 12 12 12 13 13");
-            // The truncated 16.16 step: column 3 of 4 to 6 reads source 1.
-            EXPECT_EQ(StretchDump(bpp, 4, 1, 6, 1), "11 11 12 12 13 14");
+            // Exact where x * sw / dw is whole (a truncated 16.16 step gives
+            // 11 11 12 12 13 14 and 11 11 11 11 12 12 12 13 13 here).
+            EXPECT_EQ(StretchDump(bpp, 4, 1, 6, 1), "11 11 12 13 13 14");
+            EXPECT_EQ(StretchDump(bpp, 3, 1, 9, 1), "11 11 11 12 12 12 13 13 13");
             // Rows sample as columns do, and wide rows reach the vector paths.
             EXPECT_EQ(StretchDump(bpp, 1, 3, 1, 8), "11 | 11 | 11 | 21 | 21 | 21 | 31 | 31");
             EXPECT_EQ(StretchDump(bpp, 3, 1, 20, 1),
                       "11 11 11 11 11 11 11 12 12 12 12 12 12 12 13 13 13 13 13 13");
+        }
+    }
+}
+
+// At whole factors SDL2's nearest-pixel stretch repeats each pixel equally
+// often too, so both must leave the same pixels (320 to 960 is the case a
+// truncated 16.16 step gets wrong in 319 columns).
+TEST(BlitLayout, WholeFactorStretchesGiveSdlsPixels) {
+    IsaGuard guard;
+    struct Case {
+        int sw, sh, dw, dh;
+    };
+    const Case cases[] = {{320, 240, 960, 720}, {3, 3, 9, 9}, {160, 120, 320, 240}, {80, 60, 320, 240},
+                          {37, 5, 148, 15}};
+    std::mt19937 rng(3);
+    for (Isa isa : AvailableIsas()) {
+        ForceIsa(isa);
+        for (int32_t bpp : {16, 24, 32}) {
+            const uint32_t format = bpp == 16 ? SDL_PIXELFORMAT_RGB565
+                                    : bpp == 24 ? SDL_PIXELFORMAT_RGB24
+                                                : SDL_PIXELFORMAT_RGB888;
+            for (const Case& c : cases) {
+                SCOPED_TRACE(std::string(IsaName(isa)) + " " + std::to_string(bpp) + "-bit " + std::to_string(c.sw) +
+                             "x" + std::to_string(c.sh) + " to " + std::to_string(c.dw) + "x" + std::to_string(c.dh));
+                SDL_Surface* src = SDL_CreateRGBSurfaceWithFormat(0, c.sw, c.sh, bpp, format);
+                SDL_Surface* theirs = SDL_CreateRGBSurfaceWithFormat(0, c.dw, c.dh, bpp, format);
+                ASSERT_TRUE(src && theirs) << SDL_GetError();
+                SDL_SetSurfaceBlendMode(src, SDL_BLENDMODE_NONE);
+                auto* sp = static_cast<uint8_t*>(src->pixels);
+                for (int i = 0; i < src->pitch * c.sh; ++i) sp[i] = uint8_t(rng());
+                ASSERT_EQ(SDL_BlitScaled(src, nullptr, theirs, nullptr), 0) << SDL_GetError();
+                const PixelBuffer from{sp, c.sw, c.sh, src->pitch, bpp};
+                Surface ours(c.dw, c.dh, bpp);
+                Stretch(ours.buf, RECT{0, 0, c.dw, c.dh}, from, RECT{0, 0, c.sw, c.sh}, Key{});
+                int wrong = 0;
+                for (int y = 0; y < c.dh; ++y)
+                    wrong += std::memcmp(ours.At(0, y), static_cast<uint8_t*>(theirs->pixels) + y * theirs->pitch,
+                                         size_t(c.dw * bpp / 8)) != 0;
+                EXPECT_EQ(wrong, 0) << "rows differing from SDL2's";
+                SDL_FreeSurface(theirs);
+                SDL_FreeSurface(src);
+            }
         }
     }
 }

@@ -271,6 +271,17 @@ int32_t RecordingPlatform::SetWindowPos(HWND h, HWND after, int32_t x, int32_t y
     w.clientH = cy - frameH;
     return 1;
 }
+// A classic frame: equal borders left, right and below, the rest on top.
+int32_t RecordingPlatform::ClientToScreen(HWND h, POINT& p) {
+    st->Call("Win", "ClientToScreen", N(h));
+    auto it = st->windows.find(h);
+    if (it == st->windows.end()) return 0;
+    const Window& w = it->second;
+    const int32_t side = ((w.outer.Right - w.outer.Left) - w.clientW) / 2;
+    p.x += w.outer.Left + side;
+    p.y += w.outer.Bottom - side - w.clientH;
+    return 1;
+}
 HWND RecordingPlatform::GetParent(HWND h) {
     st->Call("Win", "GetParent", N(h));
     auto it = st->windows.find(h);

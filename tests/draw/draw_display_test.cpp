@@ -174,8 +174,8 @@ TEST_F(DrawRec, DestroyingAnOpenDisplayClosesNothing) {
 TEST_F(DrawRec, WindowedFlipPresentsIntoTheClipRectangle) {
     OpenWindowed();
     dd->DDFlip();
-    EXPECT_THAT(st.log, ElementsAre("Clip.GetClipList(1)", "DD.WaitForVerticalBlank(1,0)",
-                                    "S1.Blt({100,200,740,680},S2,{0,0,0,0},0x1000000)"));
+    EXPECT_THAT(st.log, ElementsAre("Clip.GetClipList(1)", "DD.WaitForVerticalBlank(1,0)", "Win.GetClientRect(7)",
+                                    "Win.ClientToScreen(7)", "S1.Blt({100,200,740,680},S2,{0,0,0,0},0x1000000)"));
     EXPECT_EQ(dd->FlipClipList[0], (RECT{100, 200, 740, 680}));
 
     // The destination is fetched again every time; a failing query keeps the
@@ -191,6 +191,41 @@ TEST_F(DrawRec, WindowedFlipPresentsIntoTheClipRectangle) {
     dd->DDFlip();
     EXPECT_THAT(st.Matching("S1.Blt"), ElementsAre("S1.Blt({5,6,645,486},S2,{0,0,0,0},0x1000000)"));
     EXPECT_EQ(dd->FlipClipList[0], (RECT{5, 6, 645, 486}));
+}
+
+// The client area of the 640 x 480 display lies at (54, 83). A clip list
+// covering only part of it shows the matching part of the back buffer,
+// unscaled; the whole of it, the whole back buffer as before.
+TEST_F(DrawRec, WindowedFlipOfAPartlyHiddenWindowShowsTheMatchingPart) {
+    OpenWindowed();
+    st.clip = RECT{54, 83, 500, 563};  // past the right edge
+    dd->DDFlip();
+    EXPECT_THAT(st.Matching("S1.Blt"), ElementsAre("S1.Blt({54,83,500,563},S2,{0,0,446,480},0x1000000)"));
+    st.clip = RECT{100, 83, 694, 400};  // past the left and bottom edges
+    st.Clear();
+    dd->DDFlip();
+    EXPECT_THAT(st.Matching("S1.Blt"), ElementsAre("S1.Blt({100,83,694,400},S2,{46,0,640,317},0x1000000)"));
+    st.clip = RECT{54, 83, 694, 563};
+    st.Clear();
+    dd->DDFlip();
+    EXPECT_THAT(st.log, ElementsAre("Clip.GetClipList(1)", "DD.WaitForVerticalBlank(1,0)", "Win.GetClientRect(7)",
+                                    "Win.ClientToScreen(7)", "S1.Blt({54,83,694,563},S2,{0,0,0,0},0x1000000)"));
+
+    // A client area of another size scales: the whole client area is the
+    // destination and the clipper cuts it down.
+    plat.SetWindowPos(kWnd, 0, 0, 0, 648 + 640, 507 + 480, SWP_NOMOVE);
+    st.clip = RECT{54, 83, 1000, 1043};
+    st.Clear();
+    dd->DDFlip();
+    EXPECT_THAT(st.Matching("S1.Blt"), ElementsAre("S1.Blt({54,83,1334,1043},S2,{0,0,0,0},0x1000000)"));
+
+    // A failing size query does not stop the present: the whole client area.
+    st.FailOn("GetSurfaceDesc", status::E_FAIL);
+    plat.SetWindowPos(kWnd, 0, 0, 0, 648, 507, SWP_NOMOVE);
+    st.clip = RECT{54, 83, 500, 563};
+    st.Clear();
+    dd->DDFlip();
+    EXPECT_THAT(st.Matching("S1.Blt"), ElementsAre("S1.Blt({54,83,694,563},S2,{0,0,0,0},0x1000000)"));
 }
 
 TEST_F(DrawRec, FullScreenFlipAndFlipWithoutDisplay) {

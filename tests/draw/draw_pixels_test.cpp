@@ -1,6 +1,7 @@
 // DX7Draw over the real software platform, headless: the pixels that land.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <climits>
 #include <cstdio>
@@ -297,6 +298,56 @@ TEST_F(DrawPixels, WindowedPresentLandsInTheClientAreaAndFollowsItsSize) {
     EXPECT_EQ(dd.FlipClipList[0], client);
     EXPECT_EQ(screenAt(client.Left, client.Top), red);
     EXPECT_EQ(screenAt(client.Right - 1, client.Bottom - 1), green);
+}
+
+// A window dragged past the screen's edges shows the part of the back buffer
+// that belongs to its visible part, unscaled; a resized one shows the same
+// part at its scale. Every visible pixel is checked, and nothing around it.
+TEST_F(DrawPixels, WindowedPresentPastTheScreenEdgeShowsTheMatchingPartUnsqueezed) {
+    Open(32, 64, 48);
+    std::vector<uint32_t> pattern(64 * 48);
+    for (int y = 0; y < 48; ++y)
+        for (int x = 0; x < 64; ++x) pattern[size_t(y * 64 + x)] = uint32_t(x * 3) << 16 | uint32_t(y * 5) << 8 | 77;
+    SetPixels(back, pattern);
+    auto expectShown = [&](int32_t scale) {
+        RECT client{};
+        ASSERT_TRUE(plat::Windows().ClientOnScreen(wnd, client));
+        dd.DDFlip();
+        const RECT vis{std::max(client.Left, 0), std::max(client.Top, 0), std::min(client.Right, 640),
+                       std::min(client.Bottom, 480)};
+        ASSERT_EQ(dd.FlipClipList[0], vis);
+        ASSERT_NE(vis, client);
+        int wrong = 0;
+        for (int32_t y = vis.Top; y < vis.Bottom; ++y)
+            for (int32_t x = vis.Left; x < vis.Right; ++x) {
+                const uint32_t p = pattern[size_t((y - client.Top) / scale * 64 + (x - client.Left) / scale)];
+                wrong += plat::ScreenPixel(x, y) != COLORREF(RGB(p >> 16, (p >> 8) & 255, p & 255));
+            }
+        EXPECT_EQ(wrong, 0) << "client " << client.Left << "," << client.Top;
+        // Just outside the visible part the desktop is untouched.
+        if (vis.Right < 640) {
+            EXPECT_NE(plat::ScreenPixel(vis.Right, vis.Top) & 0xFF0000, 0x4D0000u);
+        }
+        if (vis.Bottom < 480) {
+            EXPECT_NE(plat::ScreenPixel(vis.Left, vis.Bottom) & 0xFF0000, 0x4D0000u);
+        }
+    };
+    auto moveClientTo = [&](int32_t x, int32_t y) {
+        CurrentPlatform().Windows().SetWindowPos(wnd, 0, x - plat::kFrameLeft, y - plat::kFrameTop, 0, 0,
+                                                 SWP_NOSIZE | SWP_NOZORDER);
+    };
+    moveClientTo(-20, 480 - 38);  // past the left and bottom edges
+    expectShown(1);
+    moveClientTo(640 - 30, -5);  // past the right and top edges
+    expectShown(1);
+
+    // Twice the size, past the left edge.
+    RECT outer{};
+    CurrentPlatform().Windows().GetWindowRect(wnd, outer);
+    CurrentPlatform().Windows().SetWindowPos(wnd, 0, 0, 0, (outer.Right - outer.Left) + 64,
+                                             (outer.Bottom - outer.Top) + 48, SWP_NOMOVE | SWP_NOZORDER);
+    moveClientTo(-37, 100);
+    expectShown(2);
 }
 
 TEST_F(DrawPixels, FullScreenChangesTheModeAndCloseRestoresIt) {
