@@ -63,6 +63,7 @@ security=${security:-http://deb.debian.org/debian-security}
 
 if [ -z "$dir" ]; then
   root=$(mktemp -d /var/tmp/vexo-fresh.XXXXXX)
+  chmod 755 "$root"  # it becomes /, which every user must be able to enter
 else
   [ ! -e "$dir" ] || { echo "fresh-debian-check: $dir exists" >&2; exit 2; }
   mkdir -p "$dir"
@@ -112,7 +113,7 @@ git ls-files -z --cached --others --exclude-standard |
   while IFS= read -r -d '' f; do [ -e "$f" ] && printf '%s\0' "$f"; done |
   tar --null -T - -cf - | tar -C "$root/root/vexo" -xf -
 
-for m in proc sys dev dev/shm; do
+for m in proc sys dev dev/pts dev/shm; do
   mkdir -p "$root/$m"
   case $m in
     proc) mount -t proc proc "$root/proc" ;;
