@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Installs every package the build, the tests and the demo need (Debian 12, as root).
 set -euo pipefail
+# xfonts-base: SDL's X11 message box draws with the X core fonts, which Xvfb
+# only recommends; without them no dialog can open.
 pkgs=(build-essential cmake ninja-build pkg-config git
       libsdl2-dev libsndfile1-dev libfluidsynth-dev timgm6mb-soundfont
       libstb-dev libfreetype-dev libfontconfig-dev fonts-vlgothic fonts-dejavu-core
       libgtest-dev libgmock-dev googletest libbenchmark-dev
-      xvfb x11-apps imagemagick sox
+      xvfb xfonts-base x11-apps imagemagick sox
       libx11-dev libxi-dev libxtst-dev libsoxr-dev)
 missing=()
 for p in "${pkgs[@]}"; do

@@ -3,11 +3,13 @@
 #include "platform/audio/AudioOutput.h"
 
 #include <SDL.h>
+#include <dlfcn.h>
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -23,6 +25,20 @@ constexpr int32_t kBlock = 512;  // frames per device buffer: about 10.7 ms
 bool EnvIs(const char* name, const char* value) {
     const char* v = std::getenv(name);
     return v && std::strcmp(v, value) == 0;
+}
+
+void QuietAlsa(const char*, int, const char*, int, const char*, ...) {}
+
+// With no sound card, libasound prints a dozen lines of its own to stderr
+// each time SDL tries it. SDL loads it with dlopen, so this loads the same
+// library first and keeps it loaded for good (SDL's dlclose cannot drop the
+// handler then) and gives it a handler that says nothing. The failure is
+// told once, by OpenDevice. A process without libasound has nothing to quiet.
+void SilenceAlsa() {
+    void* lib = dlopen("libasound.so.2", RTLD_NOW | RTLD_LOCAL);
+    if (!lib) return;
+    using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
+    if (auto set = reinterpret_cast<int (*)(Handler)>(dlsym(lib, "snd_lib_error_set_handler"))) set(&QuietAlsa);
 }
 
 class OutputImpl final : public AudioOutput {
@@ -101,7 +117,8 @@ private:
 
     bool OpenDevice() {
         if (EnvIs("VEXO_BACKEND", "headless") || EnvIs("SDL_AUDIODRIVER", "dummy")) return false;
-        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
+        SilenceAlsa();
+        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return NoDevice();
         SDL_AudioSpec want{};
         want.freq = kRate;
         want.format = AUDIO_F32SYS;
@@ -114,12 +131,18 @@ private:
         // the sources always see 48 kHz stereo float in blocks of kBlock.
         device_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
         if (device_ == 0) {
+            NoDevice();
             SDL_QuitSubSystem(SDL_INIT_AUDIO);
             return false;
         }
         mode_ = Mode::Device;
         SDL_PauseAudioDevice(device_, 0);
         return true;
+    }
+
+    static bool NoDevice() {
+        std::fprintf(stderr, "vexo: no sound device (%s); sound runs silent\n", SDL_GetError());
+        return false;
     }
 
     void StartSilentClock() {

@@ -2,11 +2,12 @@
 // are sources mixed into it. Sources render on the audio thread.
 //
 // The output runs in one of three modes, chosen when it is first used:
-//  - device: SDL2's audio device, 48 kHz stereo float, at most 1024 frames
-//    a device buffer;
+//  - device: SDL2's audio device, 48 kHz stereo float, 512 frames (about
+//    10.7 ms) a device buffer;
 //  - silent: no device (VEXO_BACKEND=headless, SDL_AUDIODRIVER=dummy, or the
-//    device would not open); a clock thread renders and discards the mix as
-//    real time passes, so sources advance exactly as they would sound;
+//    device would not open, which is told in one line on stderr); a clock
+//    thread renders and discards the mix as real time passes, so sources
+//    advance exactly as they would sound;
 //  - offline: entered by the first RenderOffline; the device or clock stops
 //    and only RenderOffline advances the sources.
 #pragma once

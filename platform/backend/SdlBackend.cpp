@@ -12,6 +12,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -382,7 +383,12 @@ int32_t SdlBackend::MessageBox(const std::string& prompt, int32_t buttons, const
     const SDL_MessageBoxData box{flags, AnyWindow(), title.c_str(), prompt.c_str(), int(data.size()),
                                  data.data(), nullptr};
     int pressed = -1;
-    if (SDL_ShowMessageBox(&box, &pressed) != 0) return -1;
+    if (SDL_ShowMessageBox(&box, &pressed) != 0) {
+        // Why there is no dialog, said once; every message then goes to stderr.
+        static std::atomic<bool> told{false};
+        if (!told.exchange(true)) std::fprintf(stderr, "vexo: no message box (%s)\n", SDL_GetError());
+        return -1;
+    }
     // Closing the box without a button counts as its escape answer.
     if (pressed < 0) pressed = data.size() == 1 ? kOk : kCancel;
     return pressed;

@@ -67,11 +67,18 @@ public:
     std::string ToAnsi(const std::string& text) override { return plat::ToAnsi(text); }
     std::string FromAnsi(const std::string& ansi) override { return plat::FromAnsi(ansi); }
     // Headless there is nobody to press a button: the message goes to
-    // stderr and the answer is OK.
+    // stderr and the answer is OK. Prompts break lines with carriage returns
+    // (CR LF counts as one break); dialogs and terminals here want LF.
     int32_t MsgBox(const std::string& prompt, int32_t buttons, const std::string& title) override {
-        const int32_t answer = Screen().Backend().MessageBox(prompt, buttons, title);
+        std::string text;
+        for (size_t i = 0; i < prompt.size(); ++i) {
+            if (prompt[i] != '\r') text += prompt[i];
+            else if (i + 1 == prompt.size() || prompt[i + 1] != '\n') text += '\n';
+        }
+        const int32_t answer = Screen().Backend().MessageBox(text, buttons, title);
         if (answer >= 0) return answer;
-        std::fprintf(stderr, "%s: %s\n", title.c_str(), prompt.c_str());
+        if (text.empty() || text.back() != '\n') text += '\n';
+        std::fprintf(stderr, "%s: %s", title.c_str(), text.c_str());
         return 1;
     }
     std::string ErrorText(int32_t number) override {

@@ -56,7 +56,12 @@ TEST_F(HostTest, RootCursorAndHostServices) {
     EXPECT_EQ(api::ShowCursor(1), start - 1);
     EXPECT_EQ(api::ShowCursor(1), start);
 
-    EXPECT_EQ(api::MsgBox("headless", MB_ICONEXCLAMATION, "test"), 1);
+    // Headless the message goes to stderr, its carriage returns as line
+    // breaks (CR LF as one), ending in exactly one.
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(api::MsgBox("headless\rtwo\r\nthree\r", MB_ICONEXCLAMATION, "test"), 1);
+    EXPECT_EQ(api::MsgBox("one line", 0, "test"), 1);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "test: headless\ntwo\nthree\ntest: one line\n");
     EXPECT_EQ(api::ErrorText(481), "Invalid picture");
     EXPECT_EQ(api::ErrorText(9), "Subscript out of range");
     const float t = api::Timer();

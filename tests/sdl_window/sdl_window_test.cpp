@@ -12,7 +12,9 @@
 #include <filesystem>
 #include <functional>
 #include <sstream>
+#include <string>
 #include <thread>
+#include <utility>
 
 #include "Scenes.h"
 #include "XServer.h"
@@ -371,24 +373,37 @@ TEST(SdlWindow, AsyncKeyStateOfPunctuationFunctionKeysAndMouseButtons) {
     g_x->FakeKey(39 + 8, false);
 }
 
-TEST(SdlWindow, MsgBoxIsARealDialog) {
-    REQUIRE_X();
-    // Someone closes the dialog from outside, as a user closing its frame
-    // would: the answer is the box's Cancel.
-    std::thread user([] {
-        xtest::XServer* x = g_x;
+// Shows a message box that someone closes from outside, as a user closing
+// its frame would; gives the answer and the dialog's height (-1: not seen).
+std::pair<int32_t, int> ShowAndClose(const std::string& prompt, const std::string& title) {
+    int height = -1;
+    std::thread user([&] {
         for (int i = 0; i < 200; ++i) {
-            if (const unsigned long w = x->FindWindow("vexo message test")) {
+            if (const unsigned long w = g_x->FindWindow(title)) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(100));
-                x->RequestClose(w);
+                int x, y, width;
+                if (!g_x->Geometry(w, x, y, width, height)) height = -1;
+                g_x->RequestClose(w);
                 return;
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(25));
         }
     });
-    const int32_t answer = api::MsgBox("Sound could not start.", 1 | MB_ICONEXCLAMATION, "vexo message test");
+    const int32_t answer = api::MsgBox(prompt, 1 | MB_ICONEXCLAMATION, title);
     user.join();
-    EXPECT_EQ(answer, 2);
+    return {answer, height};
+}
+
+TEST(SdlWindow, MsgBoxIsARealDialog) {
+    REQUIRE_X();
+    // Closing the frame answers the box's Cancel.
+    const auto one = ShowAndClose("Sound could not start.", "vexo message test");
+    EXPECT_EQ(one.first, 2);
+    EXPECT_GT(one.second, 0);
+    // Carriage returns break the prompt's lines: four lines stand taller.
+    const auto four = ShowAndClose("Sound\rcould\rnot\rstart.\r", "vexo message test 2");
+    EXPECT_EQ(four.first, 2);
+    EXPECT_GT(four.second, one.second);
 }
 
 TEST(SdlWindow, FitPictureKeepsAspectAndWholeMultiples) {
