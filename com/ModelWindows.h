@@ -67,4 +67,8 @@ inline HRESULT VariantChangeType(VARIANT* dest, const VARIANT* src, USHORT flags
     return ::VariantChangeType(dest, const_cast<VARIANT*>(src), flags, vt);
 }
 
+// The layouts clients of either width rely on: a 64-bit VARIANT is 24 bytes.
+static_assert(sizeof(VARIANT) == (sizeof(void*) == 8 ? 24 : 16));
+static_assert(sizeof(DECIMAL) == 16 && sizeof(CY) == 8 && sizeof(OLECHAR) == 2);
+
 }  // namespace vexo::com
