@@ -37,7 +37,7 @@ public:
     PlatformObject(const Ref<Unknown>& o, ModuleCounts& m) : object_(o), module_(m) { ++module_.objects; }
     ~PlatformObject() { --module_.objects; }
 
-    HRESULT QueryInterface(REFIID riid, void** ppv) override {
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
         if (!ppv) return E_POINTER;
         if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID_IVexoPlatformObject) {
             *ppv = static_cast<IVexoPlatformObject*>(this);
@@ -47,22 +47,23 @@ public:
         *ppv = nullptr;
         return E_NOINTERFACE;
     }
-    ULONG AddRef() override { return ++refs_; }
-    ULONG Release() override {
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
+    ULONG STDMETHODCALLTYPE Release() override {
         ULONG left = --refs_;
         if (left == 0) delete this;
         return left;
     }
-    HRESULT GetTypeInfoCount(UINT* n) override { return n ? (*n = 0, S_OK) : E_POINTER; }
-    HRESULT GetTypeInfo(UINT, LCID, ITypeInfo** p) override {
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override { return n ? (*n = 0, S_OK) : E_POINTER; }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** p) override {
         if (p) *p = nullptr;
         return E_NOTIMPL;
     }
-    HRESULT GetIDsOfNames(REFIID, OLECHAR**, UINT n, LCID, DISPID* ids) override {
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, OLECHAR**, UINT n, LCID, DISPID* ids) override {
         for (UINT i = 0; ids && i < n; ++i) ids[i] = DISPID_UNKNOWN;
         return DISP_E_UNKNOWNNAME;
     }
-    HRESULT Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
+                                     UINT*) override {
         return DISP_E_MEMBERNOTFOUND;
     }
     Ref<Unknown> Object() override { return object_; }
@@ -179,7 +180,7 @@ void Args::Convert(size_t i, const VARIANT* src) {
             if (a && (a->cbElements != 1 || (a->cDims == 1 && a->rgsabound[0].cElements > 0 && !a->pvData)))
                 throw ArgError{DISP_E_TYPEMISMATCH, l.rgIndex};
             if (a && a->cDims == 1 && a->rgsabound[0].cElements > 0) {
-                int32_t lo = 0, hi = 0;
+                LONG lo = 0, hi = 0;
                 SafeArrayGetLBound(a, 1, &lo);
                 SafeArrayGetUBound(a, 1, &hi);
                 l.bytes.ReDim(lo, hi);
@@ -282,7 +283,7 @@ void* NativeObject(IDispatch* object, REFCLSID clsid) {
     return d && d->desc().clsid == clsid ? d->Native() : nullptr;
 }
 
-HRESULT DispatchBase::QueryInterface(REFIID riid, void** ppv) {
+HRESULT STDMETHODCALLTYPE DispatchBase::QueryInterface(REFIID riid, void** ppv) {
     if (!ppv) return E_POINTER;
     if (riid == desc_.iid && typed_) {
         *ppv = typed_;
@@ -298,42 +299,43 @@ HRESULT DispatchBase::QueryInterface(REFIID riid, void** ppv) {
     return E_NOINTERFACE;
 }
 
-ULONG DispatchBase::AddRef() { return ++refs_; }
-ULONG DispatchBase::Release() {
+ULONG STDMETHODCALLTYPE DispatchBase::AddRef() { return ++refs_; }
+ULONG STDMETHODCALLTYPE DispatchBase::Release() {
     ULONG left = --refs_;
     if (left == 0) delete this;
     return left;
 }
 
 // No type information: a client that asks is told so and handed nothing.
-HRESULT DispatchBase::GetTypeInfoCount(UINT* pctinfo) {
+HRESULT STDMETHODCALLTYPE DispatchBase::GetTypeInfoCount(UINT* pctinfo) {
     if (!pctinfo) return E_POINTER;
     *pctinfo = 0;
     return S_OK;
 }
 
-HRESULT DispatchBase::GetTypeInfo(UINT, LCID, ITypeInfo** ppTInfo) {
+HRESULT STDMETHODCALLTYPE DispatchBase::GetTypeInfo(UINT, LCID, ITypeInfo** ppTInfo) {
     if (!ppTInfo) return E_POINTER;
     *ppTInfo = nullptr;
     return E_NOTIMPL;
 }
 
-HRESULT DispatchBase::GetIDsOfNames(REFIID riid, OLECHAR** names, UINT count, LCID, DISPID* ids) {
+HRESULT STDMETHODCALLTYPE DispatchBase::GetIDsOfNames(REFIID riid, OLECHAR** names, UINT count, LCID,
+                                                      DISPID* ids) {
     if (!(riid == IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
     return NamesToIds(desc_, names, count, ids);
 }
 
-HRESULT DispatchBase::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* dp, VARIANT* result,
-                             EXCEPINFO* excep, UINT* argErr) {
+HRESULT STDMETHODCALLTYPE DispatchBase::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* dp,
+                                               VARIANT* result, EXCEPINFO* excep, UINT* argErr) {
     if (!(riid == IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
     if (!(flags & (DISPATCH_METHOD | DISPATCH_PROPERTYGET))) return DISP_E_MEMBERNOTFOUND;
     if (id < kFirstDispId || size_t(id - kFirstDispId) >= desc_.methods.size()) return DISP_E_MEMBERNOTFOUND;
-    DISPPARAMS none;
+    DISPPARAMS none{};
     if (!dp) dp = &none;
     const size_t index = size_t(id - kFirstDispId);
     auto raise = [&](HRESULT scode, const std::string& text) {
         if (excep) {
-            ClearExcepInfo(excep);
+            ResetExcepInfo(excep);
             excep->bstrSource = BstrFromUtf8(desc_.ProgId());
             excep->bstrDescription = BstrFromUtf8(text);
             excep->scode = scode;
@@ -387,10 +389,10 @@ bool TakeTypedError(EXCEPINFO* e) {
 HRESULT DispatchBase::TypedCall(DISPID id, const VARIANT* args, UINT count, VARIANT* result) {
     std::vector<VARIANT> reversed(args, args + count);
     std::reverse(reversed.begin(), reversed.end());
-    DISPPARAMS dp;
+    DISPPARAMS dp{};
     dp.rgvarg = reversed.data();
     dp.cArgs = count;
-    EXCEPINFO e;
+    EXCEPINFO e{};
     UINT argErr = 0;
     HRESULT hr = Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &dp, result, &e, &argErr);
     if (hr == DISP_E_EXCEPTION) {

@@ -133,14 +133,16 @@ public:
     DispatchBase(const ClassDesc& d, ModuleCounts& module);
     virtual ~DispatchBase();
 
-    HRESULT QueryInterface(REFIID riid, void** ppv) override;
-    ULONG AddRef() override;
-    ULONG Release() override;
-    HRESULT GetTypeInfoCount(UINT* pctinfo) override;
-    HRESULT GetTypeInfo(UINT iTInfo, LCID lcid, ITypeInfo** ppTInfo) override;
-    HRESULT GetIDsOfNames(REFIID riid, OLECHAR** rgszNames, UINT cNames, LCID lcid, DISPID* rgDispId) override;
-    HRESULT Invoke(DISPID dispIdMember, REFIID riid, LCID lcid, WORD wFlags, DISPPARAMS* pDispParams,
-                   VARIANT* pVarResult, EXCEPINFO* pExcepInfo, UINT* puArgErr) override;
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
+    ULONG STDMETHODCALLTYPE AddRef() override;
+    ULONG STDMETHODCALLTYPE Release() override;
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* pctinfo) override;
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT iTInfo, LCID lcid, ITypeInfo** ppTInfo) override;
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, OLECHAR** rgszNames, UINT cNames, LCID lcid,
+                                            DISPID* rgDispId) override;
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID dispIdMember, REFIID riid, LCID lcid, WORD wFlags,
+                                     DISPPARAMS* pDispParams, VARIANT* pVarResult, EXCEPINFO* pExcepInfo,
+                                     UINT* puArgErr) override;
 
     const ClassDesc& desc() const { return desc_; }
     // The component's C++ object this automation object drives.
@@ -188,16 +190,20 @@ template <class Typed>
 class EntriesBase : public Typed {
 public:
     explicit EntriesBase(DispatchBase& o) : o_(o) {}
-    HRESULT QueryInterface(REFIID riid, void** ppv) override { return o_.QueryInterface(riid, ppv); }
-    ULONG AddRef() override { return o_.AddRef(); }
-    ULONG Release() override { return o_.Release(); }
-    HRESULT GetTypeInfoCount(UINT* n) override { return o_.GetTypeInfoCount(n); }
-    HRESULT GetTypeInfo(UINT i, LCID l, ITypeInfo** t) override { return o_.GetTypeInfo(i, l, t); }
-    HRESULT GetIDsOfNames(REFIID r, OLECHAR** n, UINT c, LCID l, DISPID* d) override {
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
+        return o_.QueryInterface(riid, ppv);
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return o_.AddRef(); }
+    ULONG STDMETHODCALLTYPE Release() override { return o_.Release(); }
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override { return o_.GetTypeInfoCount(n); }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT i, LCID l, ITypeInfo** t) override {
+        return o_.GetTypeInfo(i, l, t);
+    }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID r, OLECHAR** n, UINT c, LCID l, DISPID* d) override {
         return o_.GetIDsOfNames(r, n, c, l, d);
     }
-    HRESULT Invoke(DISPID id, REFIID r, LCID l, WORD f, DISPPARAMS* p, VARIANT* v, EXCEPINFO* e,
-                   UINT* a) override {
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID r, LCID l, WORD f, DISPPARAMS* p, VARIANT* v,
+                                     EXCEPINFO* e, UINT* a) override {
         return o_.Invoke(id, r, l, f, p, v, e, a);
     }
 
@@ -343,6 +349,7 @@ private:
 
 }  // namespace vexo::com
 
+#ifndef _WIN32
 namespace vexo::com {
 // Each library notes its own entry points when it loads (keyed by its file),
 // so activation calls that library's own even in a program linking several
@@ -352,12 +359,27 @@ bool NoteEntryPoints(const void* inLibrary, void* getClassObject, void* canUnloa
 // The noted entry point `name` of the library at `realPath`, or null.
 void* NotedEntryPoint(const std::string& realPath, const char* name);
 }  // namespace vexo::com
+#endif
 
-// The four exported entry points of a component library, with C linkage.
-// The internal copies give addresses inside this library.
+// The four exported entry points of a component library, with C linkage and
+// the system's calling convention. The internal copies give addresses inside
+// this library. On Windows each library is its own DLL, exporting exactly
+// these four by name (com/Exports.def); activation finds them by its file.
+#ifdef _WIN32
+#define VEXO_COM_EXPORT extern "C"
+#define VEXO_COM_NOTE_ENTRY_POINTS
+#else
+#define VEXO_COM_EXPORT extern "C" __attribute__((visibility("default")))
+#define VEXO_COM_NOTE_ENTRY_POINTS                                                                      \
+    [[maybe_unused]] const bool kVexoComNoted = vexo::com::NoteEntryPoints(                             \
+        reinterpret_cast<const void*>(&VexoComCanUnloadNow),                                            \
+        reinterpret_cast<void*>(&VexoComGetClassObject), reinterpret_cast<void*>(&VexoComCanUnloadNow), \
+        reinterpret_cast<void*>(&VexoComRegister), reinterpret_cast<void*>(&VexoComUnregister));
+#endif
 #define VEXO_COM_ENTRY_POINTS(server)                                                                     \
     namespace {                                                                                           \
-    vexo::com::HRESULT VexoComGetClassObject(vexo::com::REFCLSID rclsid, vexo::com::REFIID riid, void** ppv) { \
+    vexo::com::HRESULT VexoComGetClassObject(const vexo::com::CLSID& rclsid, const vexo::com::IID& riid,  \
+                                             void** ppv) {                                                \
         return (server).GetClassObject(rclsid, riid, ppv);                                                \
     }                                                                                                     \
     vexo::com::HRESULT VexoComCanUnloadNow() { return (server).CanUnloadNow(); }                          \
@@ -365,21 +387,12 @@ void* NotedEntryPoint(const std::string& realPath, const char* name);
         return (server).Register(reinterpret_cast<const void*>(&VexoComCanUnloadNow));                    \
     }                                                                                                     \
     vexo::com::HRESULT VexoComUnregister() { return (server).Unregister(); }                              \
-    [[maybe_unused]] const bool kVexoComNoted = vexo::com::NoteEntryPoints(                               \
-        reinterpret_cast<const void*>(&VexoComCanUnloadNow), reinterpret_cast<void*>(&VexoComGetClassObject), \
-        reinterpret_cast<void*>(&VexoComCanUnloadNow), reinterpret_cast<void*>(&VexoComRegister),         \
-        reinterpret_cast<void*>(&VexoComUnregister));                                                     \
+    VEXO_COM_NOTE_ENTRY_POINTS                                                                            \
     }                                                                                                     \
-    extern "C" __attribute__((visibility("default"))) vexo::com::HRESULT DllGetClassObject(               \
-        vexo::com::REFCLSID rclsid, vexo::com::REFIID riid, void** ppv) {                                 \
+    VEXO_COM_EXPORT vexo::com::HRESULT STDAPICALLTYPE DllGetClassObject(                                  \
+        const vexo::com::CLSID& rclsid, const vexo::com::IID& riid, void** ppv) {                         \
         return VexoComGetClassObject(rclsid, riid, ppv);                                                  \
     }                                                                                                     \
-    extern "C" __attribute__((visibility("default"))) vexo::com::HRESULT DllCanUnloadNow() {              \
-        return VexoComCanUnloadNow();                                                                     \
-    }                                                                                                     \
-    extern "C" __attribute__((visibility("default"))) vexo::com::HRESULT DllRegisterServer() {            \
-        return VexoComRegister();                                                                         \
-    }                                                                                                     \
-    extern "C" __attribute__((visibility("default"))) vexo::com::HRESULT DllUnregisterServer() {          \
-        return VexoComUnregister();                                                                       \
-    }
+    VEXO_COM_EXPORT vexo::com::HRESULT STDAPICALLTYPE DllCanUnloadNow() { return VexoComCanUnloadNow(); } \
+    VEXO_COM_EXPORT vexo::com::HRESULT STDAPICALLTYPE DllRegisterServer() { return VexoComRegister(); }   \
+    VEXO_COM_EXPORT vexo::com::HRESULT STDAPICALLTYPE DllUnregisterServer() { return VexoComUnregister(); }

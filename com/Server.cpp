@@ -1,14 +1,18 @@
 // What a component library's entry points do: hand out its class factory,
 // answer whether it can be unloaded, and register or unregister its class.
+#ifndef _WIN32
 #include <dlfcn.h>
 #include <limits.h>
 #include <stdlib.h>
+#endif
 
 #include <new>
 #include <stdexcept>
 
 #include "com/Automation.h"
+#ifndef _WIN32
 #include "com/Registry.h"
+#endif
 #include "common/Error.h"
 
 namespace vexo::com {
@@ -20,7 +24,7 @@ public:
     explicit ClassFactory(Server& s) : server_(s) { ++server_.counts().objects; }
     ~ClassFactory() { --server_.counts().objects; }
 
-    HRESULT QueryInterface(REFIID riid, void** ppv) override {
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
         if (!ppv) return E_POINTER;
         if (riid == IID_IUnknown || riid == IID_IClassFactory) {
             *ppv = static_cast<IClassFactory*>(this);
@@ -30,14 +34,14 @@ public:
         *ppv = nullptr;
         return E_NOINTERFACE;
     }
-    ULONG AddRef() override { return ++refs_; }
-    ULONG Release() override {
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
+    ULONG STDMETHODCALLTYPE Release() override {
         ULONG left = --refs_;
         if (left == 0) delete this;
         return left;
     }
 
-    HRESULT CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override {
+    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override {
         if (!ppv) return E_POINTER;
         *ppv = nullptr;
         if (outer) return CLASS_E_NOAGGREGATION;
@@ -49,7 +53,9 @@ public:
         } catch (const std::bad_alloc&) {
             return E_OUTOFMEMORY;
         } catch (const std::exception& e) {
+#ifndef _WIN32
             registry::SetLastError(e.what());
+#endif
             return E_FAIL;
         }
         obj->AddRef();
@@ -57,7 +63,7 @@ public:
         obj->Release();  // the object goes when QueryInterface refused
         return hr;
     }
-    HRESULT LockServer(int32_t lock) override {
+    HRESULT STDMETHODCALLTYPE LockServer(int32_t lock) override {
         if (lock) ++server_.counts().locks;
         else if (server_.counts().locks > 0) --server_.counts().locks;
         return S_OK;
@@ -84,6 +90,12 @@ HRESULT Server::GetClassObject(REFCLSID rclsid, REFIID riid, void** ppv) {
 
 HRESULT Server::CanUnloadNow() const { return counts_.objects == 0 && counts_.locks == 0 ? S_OK : S_FALSE; }
 
+#ifdef _WIN32
+// The system registry's keys are not written yet: registering says so
+// rather than succeed without a trace.
+HRESULT Server::Register(const void*) const { return E_NOTIMPL; }
+HRESULT Server::Unregister() const { return E_NOTIMPL; }
+#else
 HRESULT Server::Register(const void* anyFunctionInLibrary) const {
     Dl_info info{};
     if (!dladdr(anyFunctionInLibrary, &info) || !info.dli_fname) {
@@ -108,5 +120,6 @@ HRESULT Server::Register(const void* anyFunctionInLibrary) const {
 }
 
 HRESULT Server::Unregister() const { return registry::Unregister(desc_.clsid); }
+#endif
 
 }  // namespace vexo::com

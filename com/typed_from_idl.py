@@ -43,7 +43,7 @@ def main():
                 ret = pname
             else:
                 packs.append('In(%s)' % pname)
-        sig = 'HRESULT %s(%s)' % (mname, ', '.join(args))
+        sig = 'HRESULT STDMETHODCALLTYPE %s(%s)' % (mname, ', '.join(args))
         decls.append('    virtual %s = 0;' % sig)
         call = 'Call(o_, %s, {%s}%s)' % (dispid, ', '.join(packs), ', ' + ret if ret else '')
         impls.append('    %s override { return %s; }' % (sig, call))

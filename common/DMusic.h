@@ -10,6 +10,7 @@
 
 #include "common/DDraw.h"
 #include "common/DSound.h"
+#include "common/PushSystemMacros.h"
 
 namespace vexo {
 
@@ -124,3 +125,5 @@ public:
 };
 
 }  // namespace vexo
+
+#include "common/PopSystemMacros.h"

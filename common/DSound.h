@@ -7,6 +7,7 @@
 #include <string>
 
 #include "common/DDraw.h"
+#include "common/PushSystemMacros.h"
 
 namespace vexo {
 
@@ -143,3 +144,5 @@ public:
 };
 
 }  // namespace vexo
+
+#include "common/PopSystemMacros.h"

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <exception>
 #include <limits>
+#include "common/PushSystemMacros.h"
 
 namespace vexo {
 
@@ -153,3 +154,5 @@ int16_t RoundTo16(double v);
 uint8_t RoundToByte(double v);
 
 }  // namespace vexo
+
+#include "common/PopSystemMacros.h"

@@ -10,6 +10,7 @@
 #include "common/DDraw.h"
 #include "common/Ref.h"
 #include "common/Types.h"
+#include "common/PushSystemMacros.h"
 
 namespace vexo {
 
@@ -170,3 +171,5 @@ inline Ref<DirectX7> CreateDirectX7() { return CurrentPlatform().CreateDirectX7(
 }  // namespace api
 
 }  // namespace vexo
+
+#include "common/PopSystemMacros.h"

@@ -7,6 +7,7 @@
 #include <ostream>
 #include <string>
 #include <variant>
+#include "common/PushSystemMacros.h"
 
 namespace vexo {
 
@@ -83,3 +84,5 @@ std::ostream& operator<<(std::ostream& os, const RECT& r);
 std::ostream& operator<<(std::ostream& os, const PALETTEENTRY& p);
 
 }  // namespace vexo
+
+#include "common/PopSystemMacros.h"

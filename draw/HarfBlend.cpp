@@ -1,12 +1,9 @@
 // The half-blend table (build, save, load) and the half-transparent blit.
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <vector>
 
+#include "common/DataFile.h"
 #include "common/Error.h"
 #include "draw/DX7Draw.h"
 #include "draw/HarfTable.h"
@@ -15,76 +12,7 @@ namespace vexo {
 
 namespace {
 
-// The run time's file error numbers.
-enum : int32_t {
-    ERR_DEVICE_IO = 57,
-    ERR_DISK_FULL = 61,
-    ERR_PERMISSION = 70,
-    ERR_PATH_ACCESS = 75,
-    ERR_PATH_NOT_FOUND = 76,
-};
-
 constexpr size_t kTableBytes = 256 * 256;
-
-int32_t OpenError(int e) {
-    switch (e) {
-        case ENOENT:
-        case ENOTDIR: return ERR_PATH_NOT_FOUND;
-        case EACCES:
-        case EPERM:
-        case EROFS: return ERR_PERMISSION;
-        default: return ERR_PATH_ACCESS;
-    }
-}
-
-// One handle, opened and closed within the call.
-class TableFile {
-public:
-    // Read-write, created when missing, never truncated. A file that may
-    // only be read still serves a load.
-    TableFile(const std::string& path, bool forLoad) {
-        fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-        if (fd_ < 0 && forLoad && (errno == EACCES || errno == EROFS))
-            fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd_ < 0) Raise(OpenError(errno));
-    }
-    ~TableFile() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    TableFile(const TableFile&) = delete;
-    TableFile& operator=(const TableFile&) = delete;
-
-    // Writes `n` bytes from offset 0; the bytes beyond them stay.
-    void WriteAtStart(const uint8_t* p, size_t n) {
-        size_t done = 0;
-        while (done < n) {
-            const ssize_t k = ::pwrite(fd_, p + done, n - done, off_t(done));
-            if (k < 0 && errno == EINTR) continue;
-            if (k <= 0) Raise(k < 0 && errno == ENOSPC ? ERR_DISK_FULL : ERR_DEVICE_IO);
-            done += size_t(k);
-        }
-    }
-    // Reads up to `n` bytes from offset 0; returns how many the file held.
-    size_t ReadAtStart(uint8_t* p, size_t n) {
-        size_t done = 0;
-        while (done < n) {
-            const ssize_t k = ::pread(fd_, p + done, n - done, off_t(done));
-            if (k < 0 && errno == EINTR) continue;
-            if (k < 0) Raise(ERR_DEVICE_IO);
-            if (k == 0) break;
-            done += size_t(k);
-        }
-        return done;
-    }
-    void Close() {
-        const int fd = fd_;
-        fd_ = -1;
-        if (::close(fd) != 0 && errno != EINTR) Raise(ERR_DEVICE_IO);
-    }
-
-private:
-    int fd_ = -1;
-};
 
 // The 256 entries of a palette; the list stays black unless all of them came.
 void FetchEntries(ResumeNext& rn, const Ref<DirectDrawPalette>& pal, harf::Palette& out) {
@@ -105,7 +33,7 @@ int32_t DX7Draw::DDSaveHarfPalette(const std::string& SavePathFilename, Ref<Dire
     harf::BuildTable(screen, source, HarfPalette);
 
     rn([&] {
-        TableFile f(SavePathFilename, false);
+        DataFile f(SavePathFilename, false);
         f.WriteAtStart(&HarfPalette[0][0], kTableBytes);
         f.Close();
     });
@@ -117,7 +45,7 @@ int32_t DX7Draw::DDLoadHarfPalette(const std::string& LoadPathFilename) {
     // Read aside, so that a failing read leaves the table as it was. A short
     // file replaces only the entries it holds; the others keep their values.
     rn([&] {
-        TableFile f(LoadPathFilename, true);
+        DataFile f(LoadPathFilename, true);
         std::vector<uint8_t> bytes(kTableBytes);
         const size_t n = f.ReadAtStart(bytes.data(), bytes.size());
         f.Close();

@@ -30,16 +30,16 @@ PALETTEENTRY Mix(const PALETTEENTRY& a, const PALETTEENTRY& b) {
     return {h.v[a.red + b.red], h.v[a.green + b.green], h.v[a.blue + b.blue], 0};
 }
 
-bool SameColour(const PALETTEENTRY& a, const PALETTEENTRY& b) {
-    return a.red == b.red && a.green == b.green && a.blue == b.blue;
-}
-
 void BuildPlain(const Palette& screen, const Palette& source, Table& out) {
     for (int32_t d = 0; d < 256; ++d)
         for (int32_t s = 0; s < 256; ++s) out[size_t(d)][size_t(s)] = Nearest(screen, Mix(screen[size_t(d)], source[size_t(s)]));
 }
 
 #if defined(__x86_64__)
+bool SameColour(const PALETTEENTRY& a, const PALETTEENTRY& b) {
+    return a.red == b.red && a.green == b.green && a.blue == b.blue;
+}
+
 // The screen palette as three rows of channels times 32, so that a distance
 // times 32 (at most 24,480) fits a 16-bit lane with 5 bits free below.
 struct alignas(64) Planes {

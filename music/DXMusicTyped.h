@@ -8,14 +8,14 @@
 namespace vexo::com::typed {
 
 struct _DXMusic : IDispatch {
-    virtual HRESULT DMPlay(int32_t* Segment_ID, VARIANT_BOOL* LastMusicStop, VARIANT_BOOL* ContStart, int32_t* result) = 0;
-    virtual HRESULT DMStop(int32_t* Segment_ID, int32_t* result) = 0;
-    virtual HRESULT DMClose() = 0;
-    virtual HRESULT DMCreateSegment(int32_t* Segment_ID, BSTR* Filename, int32_t* RepeatCount, int32_t* VolumeSize, float Tempo, int32_t* result) = 0;
-    virtual HRESULT DMSetVolume(int32_t* Segment_ID, int32_t* VolumeSize, int32_t* result) = 0;
-    virtual HRESULT DMSetTempo(int32_t* Segment_ID, float Tempo, int32_t* result) = 0;
-    virtual HRESULT DMSetup(int32_t* result) = 0;
-    virtual HRESULT DMDestroySegment(int32_t* Segment_ID, int32_t* result) = 0;
+    virtual HRESULT STDMETHODCALLTYPE DMPlay(int32_t* Segment_ID, VARIANT_BOOL* LastMusicStop, VARIANT_BOOL* ContStart, int32_t* result) = 0;
+    virtual HRESULT STDMETHODCALLTYPE DMStop(int32_t* Segment_ID, int32_t* result) = 0;
+    virtual HRESULT STDMETHODCALLTYPE DMClose() = 0;
+    virtual HRESULT STDMETHODCALLTYPE DMCreateSegment(int32_t* Segment_ID, BSTR* Filename, int32_t* RepeatCount, int32_t* VolumeSize, float Tempo, int32_t* result) = 0;
+    virtual HRESULT STDMETHODCALLTYPE DMSetVolume(int32_t* Segment_ID, int32_t* VolumeSize, int32_t* result) = 0;
+    virtual HRESULT STDMETHODCALLTYPE DMSetTempo(int32_t* Segment_ID, float Tempo, int32_t* result) = 0;
+    virtual HRESULT STDMETHODCALLTYPE DMSetup(int32_t* result) = 0;
+    virtual HRESULT STDMETHODCALLTYPE DMDestroySegment(int32_t* Segment_ID, int32_t* result) = 0;
 
 protected:
     ~_DXMusic() = default;
@@ -27,14 +27,14 @@ class _DXMusicEntries final : public EntriesBase<_DXMusic> {
 public:
     using EntriesBase::EntriesBase;
     static constexpr size_t kMethods = 8;
-    HRESULT DMPlay(int32_t* Segment_ID, VARIANT_BOOL* LastMusicStop, VARIANT_BOOL* ContStart, int32_t* result) override { return Call(o_, 0x1, {In(Segment_ID), In(LastMusicStop), In(ContStart)}, result); }
-    HRESULT DMStop(int32_t* Segment_ID, int32_t* result) override { return Call(o_, 0x2, {In(Segment_ID)}, result); }
-    HRESULT DMClose() override { return Call(o_, 0x3, {}); }
-    HRESULT DMCreateSegment(int32_t* Segment_ID, BSTR* Filename, int32_t* RepeatCount, int32_t* VolumeSize, float Tempo, int32_t* result) override { return Call(o_, 0x4, {In(Segment_ID), In(Filename), In(RepeatCount), In(VolumeSize), In(Tempo)}, result); }
-    HRESULT DMSetVolume(int32_t* Segment_ID, int32_t* VolumeSize, int32_t* result) override { return Call(o_, 0x5, {In(Segment_ID), In(VolumeSize)}, result); }
-    HRESULT DMSetTempo(int32_t* Segment_ID, float Tempo, int32_t* result) override { return Call(o_, 0x6, {In(Segment_ID), In(Tempo)}, result); }
-    HRESULT DMSetup(int32_t* result) override { return Call(o_, 0x7, {}, result); }
-    HRESULT DMDestroySegment(int32_t* Segment_ID, int32_t* result) override { return Call(o_, 0x8, {In(Segment_ID)}, result); }
+    HRESULT STDMETHODCALLTYPE DMPlay(int32_t* Segment_ID, VARIANT_BOOL* LastMusicStop, VARIANT_BOOL* ContStart, int32_t* result) override { return Call(o_, 0x1, {In(Segment_ID), In(LastMusicStop), In(ContStart)}, result); }
+    HRESULT STDMETHODCALLTYPE DMStop(int32_t* Segment_ID, int32_t* result) override { return Call(o_, 0x2, {In(Segment_ID)}, result); }
+    HRESULT STDMETHODCALLTYPE DMClose() override { return Call(o_, 0x3, {}); }
+    HRESULT STDMETHODCALLTYPE DMCreateSegment(int32_t* Segment_ID, BSTR* Filename, int32_t* RepeatCount, int32_t* VolumeSize, float Tempo, int32_t* result) override { return Call(o_, 0x4, {In(Segment_ID), In(Filename), In(RepeatCount), In(VolumeSize), In(Tempo)}, result); }
+    HRESULT STDMETHODCALLTYPE DMSetVolume(int32_t* Segment_ID, int32_t* VolumeSize, int32_t* result) override { return Call(o_, 0x5, {In(Segment_ID), In(VolumeSize)}, result); }
+    HRESULT STDMETHODCALLTYPE DMSetTempo(int32_t* Segment_ID, float Tempo, int32_t* result) override { return Call(o_, 0x6, {In(Segment_ID), In(Tempo)}, result); }
+    HRESULT STDMETHODCALLTYPE DMSetup(int32_t* result) override { return Call(o_, 0x7, {}, result); }
+    HRESULT STDMETHODCALLTYPE DMDestroySegment(int32_t* Segment_ID, int32_t* result) override { return Call(o_, 0x8, {In(Segment_ID)}, result); }
 };
 
 }  // namespace vexo::com::typed

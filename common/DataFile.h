@@ -1,0 +1,31 @@
+// A data file the components read and write themselves (the half-blend
+// table): one handle, opened and closed within a call, read and written from
+// its start. Failures raise the run time's file error numbers.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace vexo {
+
+class DataFile {
+public:
+    // Read-write, created when missing, never truncated. With `forLoad`, a
+    // file that may only be read still opens, for reading. The name is UTF-8.
+    DataFile(const std::string& path, bool forLoad);
+    ~DataFile();
+    DataFile(const DataFile&) = delete;
+    DataFile& operator=(const DataFile&) = delete;
+
+    // Writes `n` bytes from offset 0; the bytes beyond them stay.
+    void WriteAtStart(const uint8_t* p, size_t n);
+    // Reads up to `n` bytes from offset 0; returns how many the file held.
+    size_t ReadAtStart(uint8_t* p, size_t n);
+    void Close();
+
+private:
+    int fd_ = -1;
+};
+
+}  // namespace vexo
