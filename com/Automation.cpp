@@ -307,6 +307,8 @@ ULONG STDMETHODCALLTYPE DispatchBase::Release() {
 }
 
 // No type information: a client that asks is told so and handed nothing.
+#ifndef _WIN32
+// No type information on Linux (on Windows: com/TypeInfoWindows.cpp).
 HRESULT STDMETHODCALLTYPE DispatchBase::GetTypeInfoCount(UINT* pctinfo) {
     if (!pctinfo) return E_POINTER;
     *pctinfo = 0;
@@ -318,6 +320,7 @@ HRESULT STDMETHODCALLTYPE DispatchBase::GetTypeInfo(UINT, LCID, ITypeInfo** ppTI
     *ppTInfo = nullptr;
     return E_NOTIMPL;
 }
+#endif
 
 HRESULT STDMETHODCALLTYPE DispatchBase::GetIDsOfNames(REFIID riid, OLECHAR** names, UINT count, LCID,
                                                       DISPID* ids) {

@@ -8,6 +8,8 @@
 #include <oleauto.h>
 #include <olectl.h>
 
+#include <string>
+
 namespace vexo::com {
 
 using ::BSTR;
@@ -30,6 +32,7 @@ using ::IID;
 using ::IClassFactory;
 using ::IDispatch;
 using ::ITypeInfo;
+using ::ITypeLib;
 using ::IUnknown;
 
 using ::IID_IClassFactory;
@@ -66,6 +69,11 @@ inline HRESULT VariantCopy(VARIANT* dest, const VARIANT* src) {
 inline HRESULT VariantChangeType(VARIANT* dest, const VARIANT* src, USHORT flags, VARTYPE vt) {
     return ::VariantChangeType(dest, const_cast<VARIANT*>(src), flags, vt);
 }
+
+// The full path of the module (DLL) holding the code at `inModule`.
+HRESULT ModulePath(const void* inModule, std::wstring& path);
+// The type library resource of that module, not registered.
+HRESULT LoadModuleTypeLib(const void* inModule, ITypeLib** out);
 
 // The layouts clients of either width rely on: a 64-bit VARIANT is 24 bytes.
 static_assert(sizeof(VARIANT) == (sizeof(void*) == 8 ? 24 : 16));

@@ -2,11 +2,14 @@
 # windows-build.sh: cross-builds the four component DLLs for 64-bit and 32-bit
 # Windows with mingw-w64 (build-win64/bin, build-win32/bin) and checks them
 # (exports, imports, and on 32 bits the calling convention). As root on
-# Debian 12 it installs what it needs. Work in progress: the DLLs have no
-# Windows platform yet and are not run here.
+# Debian 12 it installs what it needs. Each DLL's type library is compiled
+# from the interface definition the Linux vexocom writes, so the Linux tool
+# and the four Linux libraries are built first (build-host/, a targeted
+# build). Work in progress: the DLLs have no Windows platform yet and are
+# not run here.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-pkgs=(mingw-w64 cmake ninja-build python3)
+pkgs=(mingw-w64 cmake ninja-build python3 wine64-tools libwine-dev)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -16,8 +19,25 @@ if [ ${#missing[@]} -gt 0 ]; then
   apt-get update -qq
   apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
+# The interface definitions, from the one description the Linux libraries
+# hold. A file is replaced only when its text changes, so an unchanged
+# interface compiles no type library again.
+[ -f build-host/build.ninja ] ||
+  cmake -S . -B build-host -G Ninja -DCMAKE_BUILD_TYPE=Release -DVEXO_TESTS=OFF -DVEXO_BENCHMARKS=OFF >/dev/null
+cmake --build build-host -j"$(nproc)" --target vexocom VexoDX7Draw VexoDX7Input VexoDX7Sound VexoDX7Music
+idl="$PWD/build-host/idl"
+mkdir -p "$idl"
+reg="$(mktemp -d)"
+trap 'rm -rf "$reg"' EXIT
+for c in VexoDX7Draw.DX7Draw VexoDX7Input.DXInput VexoDX7Sound.DX7Sound VexoDX7Music.DXMusic; do
+  lib=${c%%.*}
+  VEXO_REGISTRY="$reg" VEXO_BACKEND=headless SDL_AUDIODRIVER=dummy build-host/bin/vexocom register build-host/lib/lib$lib.so >/dev/null
+  VEXO_REGISTRY="$reg" VEXO_BACKEND=headless SDL_AUDIODRIVER=dummy build-host/bin/vexocom idl $c > "$reg/$lib.idl"
+  cmp -s "$reg/$lib.idl" "$idl/$lib.idl" || cp "$reg/$lib.idl" "$idl/$lib.idl"
+done
 for arch in x86_64 i686; do
   dir=build-win$([ $arch = x86_64 ] && echo 64 || echo 32)
-  bash scripts/build.sh "$dir" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-$arch.cmake -DCMAKE_BUILD_TYPE=Release
+  bash scripts/build.sh "$dir" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-$arch.cmake -DCMAKE_BUILD_TYPE=Release \
+    -DVEXO_IDL_DIR="$idl"
   python3 scripts/check-windows-dlls.py "$dir" $arch-w64-mingw32
 done
