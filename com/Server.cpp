@@ -90,12 +90,8 @@ HRESULT Server::GetClassObject(REFCLSID rclsid, REFIID riid, void** ppv) {
 
 HRESULT Server::CanUnloadNow() const { return counts_.objects == 0 && counts_.locks == 0 ? S_OK : S_FALSE; }
 
-#ifdef _WIN32
-// The system registry's keys are not written yet: registering says so
-// rather than succeed without a trace.
-HRESULT Server::Register(const void*) const { return E_NOTIMPL; }
-HRESULT Server::Unregister() const { return E_NOTIMPL; }
-#else
+// On Windows: com/RegistryWindows.cpp.
+#ifndef _WIN32
 HRESULT Server::Register(const void* anyFunctionInLibrary) const {
     Dl_info info{};
     if (!dladdr(anyFunctionInLibrary, &info) || !info.dli_fname) {
