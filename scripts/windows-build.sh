@@ -5,10 +5,13 @@
 # Debian 12 it installs what it needs. Each DLL's type library is compiled
 # from the interface definition the Linux vexocom writes, so the Linux tool
 # and the four Linux libraries are built first (build-host/, a targeted
-# build). Work in progress: the DLLs have no Windows platform yet and are
-# not run here.
+# build). Work in progress: the DLLs have no Windows platform yet; with
+# --test, scripts/windows-test.sh registers them under Wine and reads their
+# type libraries back.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+run_test=0
+[ "${1:-}" = --test ] && run_test=1
 pkgs=(mingw-w64 cmake ninja-build python3 wine64-tools libwine-dev)
 missing=()
 for p in "${pkgs[@]}"; do
@@ -41,3 +44,4 @@ for arch in x86_64 i686; do
     -DVEXO_IDL_DIR="$idl"
   python3 scripts/check-windows-dlls.py "$dir" $arch-w64-mingw32
 done
+[ $run_test = 0 ] || bash scripts/windows-test.sh

@@ -1,0 +1,155 @@
+#!/usr/bin/env bash
+# windows-test.sh [BUILD_DIR]: the 64-bit component DLLs under Wine, in a
+# Wine prefix of its own. Registers each with regsvr32 and reads every key
+# back, registers a moved copy again (the class then names the copy),
+# checks each DLL's type library with tests/windows/typelib_client.exe (by
+# the DLL's path, and by program identifier once registered), unregisters
+# with regsvr32 /u and checks that no key is left. Exits 77 with a message
+# when wine64 cannot start. Run by scripts/windows-build.sh --test.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+dir=${1:-build-win64}
+wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
+server=$(command -v wineserver || echo /usr/lib/wine/wineserver)
+if [ ! -x "$wine" ]; then echo "skipped: wine64 is not installed"; exit 77; fi
+
+base=$(mktemp -d)
+export WINEPREFIX="$base/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+cleanup() { "$server" -k 2>/dev/null || true; rm -rf "$base"; }
+trap cleanup EXIT
+if ! "$wine" wineboot -i >"$base/wineboot.log" 2>&1; then
+  echo "skipped: wine64 cannot start a prefix:"; cat "$base/wineboot.log"; exit 77
+fi
+
+fails=0
+ok() { echo "ok    $*"; }
+fail() { echo "FAIL  $*"; fails=$((fails + 1)); }
+win() { "$wine" winepath -w "$1" 2>/dev/null | tr -d '\r'; }
+# The string value of KEY (NAME, or the default value), empty when missing.
+value() {
+  local opt=(/ve); [ $# -gt 1 ] && opt=(/v "$2")
+  "$wine" reg query "$1" "${opt[@]}" 2>/dev/null | tr -d '\r' | sed -n 's/^ .*REG_SZ    //p' || true
+}
+expect() {  # KEY NAME|"" WANTED
+  local got; if [ -n "$2" ]; then got=$(value "$1" "$2"); else got=$(value "$1"); fi
+  if [ "$got" = "$3" ]; then ok "$1${2:+ $2} = $3"; else fail "$1${2:+ $2} is '$got', expected '$3'"; fi
+}
+gone() {
+  if "$wine" reg query "$1" >/dev/null 2>&1; then fail "$1 is left behind"; else ok "$1 is gone"; fi
+}
+
+libid='{84FB2748-F8EF-11D3-96A1-009099162206}'
+# Library, class, class id, interface id, version, hexadecimal version (the
+# type library's key), method count, first and last method, a by-reference
+# parameter's default (-: none has one).
+components=(
+  "VexoDX7Draw DX7Draw {D81D90D2-4865-11D4-96A2-009099162206} {5CDD21CA-ABA0-11D4-96A2-009099162206} 19 13 39 DDTextOut DDPrimarySetPalette ,FeedDarkOutEx.FeedOutValue=128"
+  "VexoDX7Input DXInput {73A01E45-18A9-11D4-96A2-009099162206} {73A01E44-18A9-11D4-96A2-009099162206} 16 10 10 DirectKeyCodeShow DIJoyStickCount -"
+  "VexoDX7Sound DX7Sound {73A01E57-18A9-11D4-96A2-009099162206} {73A01E56-18A9-11D4-96A2-009099162206} 17 11 10 DsSetFormat DsSetup ,DsSetup.SamplesHz=22050"
+  "VexoDX7Music DXMusic {73A01E51-18A9-11D4-96A2-009099162206} {73A01E50-18A9-11D4-96A2-009099162206} 17 11 8 DMPlay DMDestroySegment ,DMSetVolume.VolumeSize=-5000"
+)
+bin=$(win "$PWD/$dir/bin")
+client="$dir/bin/typelib_client.exe"
+args=()
+for c in "${components[@]}"; do
+  read -r lib cls clsid iid major hex n first last def <<<"$c"
+  args+=("$bin\\$lib.dll,_$cls,$n,$major.0,$first,$last${def#-}")
+done
+
+echo "== type libraries by the DLLs' paths"
+"$wine" "$client" "${args[@]}" || fails=$((fails + 1))
+
+# Everything below the classes roots before registering, to compare with
+# what unregistering leaves.
+snapshot() {
+  for r in HKLM HKCU; do
+    "$wine" reg export "$r\Software\Classes" "$(win "$base/$r-$1.reg")" /y >/dev/null 2>&1 ||
+      echo "(no key)" >"$base/$r-$1.reg"
+  done
+}
+# The per-user classes root as a user's has it (a fresh prefix has none).
+"$wine" reg add 'HKCU\Software\Classes\CLSID' /f >/dev/null
+snapshot before
+
+# A stale per-user registration of the graphics class, from an old place:
+# it would hide the machine's from this user, so registering removes it.
+U='HKCU\Software\Classes'
+"$wine" reg add "$U\CLSID\{D81D90D2-4865-11D4-96A2-009099162206}\InprocServer32" /ve /d 'C:\old\VexoDX7Draw.dll' /f >/dev/null
+"$wine" reg add "$U\VexoDX7Draw.DX7Draw\CLSID" /ve /d '{D81D90D2-4865-11D4-96A2-009099162206}' /f >/dev/null
+expect "$U\CLSID\{D81D90D2-4865-11D4-96A2-009099162206}\InprocServer32" "" 'C:\old\VexoDX7Draw.dll'
+
+echo "== regsvr32"
+for c in "${components[@]}"; do
+  read -r lib cls clsid iid major hex n first last def <<<"$c"
+  if "$wine" regsvr32 /s "$bin\\$lib.dll"; then ok "regsvr32 $lib.dll"; else fail "regsvr32 $lib.dll"; fi
+done
+# Wine's processes may write the machine's keys, so registration lands there.
+R='HKLM\Software\Classes'
+for c in "${components[@]}"; do
+  read -r lib cls clsid iid major hex n first last def <<<"$c"
+  k="$R\\CLSID\\$clsid"
+  expect "$k" "" "$cls"
+  expect "$k\\InprocServer32" "" "$bin\\$lib.dll"
+  expect "$k\\InprocServer32" ThreadingModel Apartment
+  expect "$k\\ProgID" "" "$lib.$cls.$major"
+  expect "$k\\VersionIndependentProgID" "" "$lib.$cls"
+  expect "$k\\TypeLib" "" "$libid"
+  expect "$k\\Version" "" "$major.0"
+  expect "$R\\$lib.$cls.$major" "" "$cls"
+  expect "$R\\$lib.$cls.$major\\CLSID" "" "$clsid"
+  expect "$R\\$lib.$cls" "" "$cls"
+  expect "$R\\$lib.$cls\\CLSID" "" "$clsid"
+  expect "$R\\$lib.$cls\\CurVer" "" "$lib.$cls.$major"
+  expect "$R\\Interface\\$iid\\TypeLib" "" "$libid"
+done
+expect "$R\\TypeLib\\$libid\\13.0\\0\\win64" "" "$bin\\VexoDX7Draw.dll"
+expect "$R\\TypeLib\\$libid\\10.0\\0\\win64" "" "$bin\\VexoDX7Input.dll"
+# Sound and music share the identifier and version 17.0: the later
+# registration names its own file.
+expect "$R\\TypeLib\\$libid\\11.0\\0\\win64" "" "$bin\\VexoDX7Music.dll"
+
+gone "$U\CLSID\{D81D90D2-4865-11D4-96A2-009099162206}"
+gone "$U\VexoDX7Draw.DX7Draw"
+
+echo "== by program identifier"
+"$wine" "$client" --registered "${args[@]}" | grep -v '^ok' || true
+if "$wine" "$client" --registered "${args[@]}" >/dev/null; then ok "client --registered"; else fail "client --registered"; fi
+
+echo "== a moved copy registers again"
+mkdir -p "$base/moved"
+cp "$dir/bin/VexoDX7Draw.dll" "$base/moved/"
+moved=$(win "$base/moved/VexoDX7Draw.dll")
+if "$wine" regsvr32 /s "$moved"; then ok "regsvr32 the moved copy"; else fail "regsvr32 the moved copy"; fi
+expect "$R\\CLSID\\{D81D90D2-4865-11D4-96A2-009099162206}\\InprocServer32" "" "$moved"
+expect "$R\\TypeLib\\$libid\\13.0\\0\\win64" "" "$moved"
+expect "$R\\VexoDX7Draw.DX7Draw\\CurVer" "" "VexoDX7Draw.DX7Draw.19"
+
+echo "== regsvr32 /u (the graphics library from its first place)"
+for c in "${components[@]}"; do
+  read -r lib cls clsid iid major hex n first last def <<<"$c"
+  if "$wine" regsvr32 /s /u "$bin\\$lib.dll"; then ok "regsvr32 /u $lib.dll"; else fail "regsvr32 /u $lib.dll"; fi
+done
+for root in 'HKLM\Software\Classes' 'HKCU\Software\Classes'; do
+  for c in "${components[@]}"; do
+    read -r lib cls clsid iid major hex n first last def <<<"$c"
+    gone "$root\\CLSID\\$clsid"
+    gone "$root\\$lib.$cls.$major"
+    gone "$root\\$lib.$cls"
+    gone "$root\\Interface\\$iid"
+  done
+  gone "$root\\TypeLib\\$libid"
+done
+
+snapshot after
+for r in HKLM HKCU; do
+  if cmp -s "$base/$r-before.reg" "$base/$r-after.reg"; then
+    ok "$r\Software\Classes is as it was before registering ($(wc -c <"$base/$r-after.reg") bytes exported)"
+  else
+    fail "$r\Software\Classes differs from before registering:"
+    diff <(iconv -f UTF-16 -t UTF-8 "$base/$r-before.reg" 2>/dev/null || cat "$base/$r-before.reg") \
+         <(iconv -f UTF-16 -t UTF-8 "$base/$r-after.reg" 2>/dev/null || cat "$base/$r-after.reg") | head -20 || true
+  fi
+done
+
+echo "== $fails failure(s)"
+[ $fails = 0 ]
