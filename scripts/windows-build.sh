@@ -4,8 +4,8 @@
 # (exports, imports, and on 32 bits the calling convention). As root on
 # Debian 12 it installs what it needs. Each DLL's type library is compiled
 # from the interface definition the Linux vexocom writes, so the Linux tool
-# and the four Linux libraries are built first (build-host/, a targeted
-# build). Work in progress: the DLLs have no Windows platform yet; with
+# and the four Linux libraries are built too (build-host/, a targeted build;
+# scripts/windows-idl.sh). Work in progress: the DLLs have no Windows platform yet; with
 # --test, scripts/windows-test.sh registers them under Wine and reads their
 # type libraries back.
 set -euo pipefail
@@ -22,26 +22,13 @@ if [ ${#missing[@]} -gt 0 ]; then
   apt-get update -qq
   apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
-# The interface definitions, from the one description the Linux libraries
-# hold. A file is replaced only when its text changes, so an unchanged
-# interface compiles no type library again.
-[ -f build-host/build.ninja ] ||
-  cmake -S . -B build-host -G Ninja -DCMAKE_BUILD_TYPE=Release -DVEXO_TESTS=OFF -DVEXO_BENCHMARKS=OFF >/dev/null
-cmake --build build-host -j"$(nproc)" --target vexocom VexoDX7Draw VexoDX7Input VexoDX7Sound VexoDX7Music
-idl="$PWD/build-host/idl"
-mkdir -p "$idl"
-reg="$(mktemp -d)"
-trap 'rm -rf "$reg"' EXIT
-for c in VexoDX7Draw.DX7Draw VexoDX7Input.DXInput VexoDX7Sound.DX7Sound VexoDX7Music.DXMusic; do
-  lib=${c%%.*}
-  VEXO_REGISTRY="$reg" VEXO_BACKEND=headless SDL_AUDIODRIVER=dummy build-host/bin/vexocom register build-host/lib/lib$lib.so >/dev/null
-  VEXO_REGISTRY="$reg" VEXO_BACKEND=headless SDL_AUDIODRIVER=dummy build-host/bin/vexocom idl $c > "$reg/$lib.idl"
-  cmp -s "$reg/$lib.idl" "$idl/$lib.idl" || cp "$reg/$lib.idl" "$idl/$lib.idl"
-done
+# The interface definitions first, with both cores; each cross-build runs
+# the same step again, which then finds nothing to do unless sources change.
+bash scripts/windows-idl.sh build-host
 for arch in x86_64 i686; do
   dir=build-win$([ $arch = x86_64 ] && echo 64 || echo 32)
   bash scripts/build.sh "$dir" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-$arch.cmake -DCMAKE_BUILD_TYPE=Release \
-    -DVEXO_IDL_DIR="$idl"
+    -DVEXO_HOST_BUILD_DIR="$PWD/build-host"
   python3 scripts/check-windows-dlls.py "$dir" $arch-w64-mingw32
 done
 [ $run_test = 0 ] || bash scripts/windows-test.sh

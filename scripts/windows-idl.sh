@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# windows-idl.sh HOST_DIR: the interface definitions the Windows type
+# libraries are compiled from, written by the Linux vexocom from the one
+# description the Linux libraries hold. Builds vexocom and the four
+# libraries in the Linux build tree HOST_DIR (configured when missing, those
+# targets only) and writes HOST_DIR/idl/<Library>.idl; a file is replaced
+# only when its text changes, so an unchanged interface compiles no type
+# library again. The cross-builds run it on every build (VEXO_HOST_BUILD_DIR).
+set -euo pipefail
+src="$(cd "$(dirname "$0")/.." && pwd)"
+host=$1
+[ -f "$host/build.ninja" ] ||
+  cmake -S "$src" -B "$host" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVEXO_TESTS=OFF -DVEXO_BENCHMARKS=OFF >/dev/null
+cmake --build "$host" -j"$(nproc)" --target vexocom VexoDX7Draw VexoDX7Input VexoDX7Sound VexoDX7Music |
+  grep -v '^ninja: no work to do' || true
+mkdir -p "$host/idl"
+reg="$(mktemp -d)"
+trap 'rm -rf "$reg"' EXIT
+export VEXO_REGISTRY="$reg" VEXO_BACKEND=headless SDL_AUDIODRIVER=dummy
+for c in VexoDX7Draw.DX7Draw VexoDX7Input.DXInput VexoDX7Sound.DX7Sound VexoDX7Music.DXMusic; do
+  lib=${c%%.*}
+  "$host/bin/vexocom" register "$host/lib/lib$lib.so" >/dev/null
+  "$host/bin/vexocom" idl $c >"$reg/$lib.idl"
+  cmp -s "$reg/$lib.idl" "$host/idl/$lib.idl" || cp "$reg/$lib.idl" "$host/idl/$lib.idl"
+done
