@@ -233,6 +233,13 @@ HRESULT Server::Unregister() const {
             RemoveFrom(user, n, desc_, path, false);
             RegCloseKey(user);
         }
+    // A key that could not be removed (no right to) leaves the class
+    // registered: that is a failure, not a success without effect.
+    HKEY left = nullptr;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, (L"CLSID\\" + n.clsid).c_str(), 0, KEY_READ, &left) == ERROR_SUCCESS) {
+        RegCloseKey(left);
+        return SELFREG_E_CLASS;
+    }
     return S_OK;
 }
 

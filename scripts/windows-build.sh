@@ -5,14 +5,17 @@
 # Debian 12 it installs what it needs. Each DLL's type library is compiled
 # from the interface definition the Linux vexocom writes, so the Linux tool
 # and the four Linux libraries are built too (build-host/, a targeted build;
-# scripts/windows-idl.sh). Work in progress: the DLLs have no Windows platform yet; with
-# --test, scripts/windows-test.sh registers them under Wine and reads their
+# scripts/windows-idl.sh), with the Linux build's packages (scripts/setup.sh).
+# Work in progress: the DLLs have no Windows platform yet; with --test,
+# scripts/windows-test.sh registers them under Wine (wine64) and reads their
 # type libraries back.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 run_test=0
 [ "${1:-}" = --test ] && run_test=1
+bash scripts/setup.sh
 pkgs=(mingw-w64 cmake ninja-build python3 wine64-tools libwine-dev)
+[ $run_test = 0 ] || pkgs+=(wine64)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
