@@ -48,7 +48,7 @@ components=(
   "VexoDX7Sound DX7Sound {73A01E57-18A9-11D4-96A2-009099162206} {73A01E56-18A9-11D4-96A2-009099162206} 17 11 10 DsSetFormat DsSetup ,DsSetup.SamplesHz=22050"
   "VexoDX7Music DXMusic {73A01E51-18A9-11D4-96A2-009099162206} {73A01E50-18A9-11D4-96A2-009099162206} 17 11 8 DMPlay DMDestroySegment ,DMSetVolume.VolumeSize=-5000"
 )
-bin=$(win "$PWD/$dir/bin")
+bin=$(win "$(cd "$dir" && pwd)/bin")
 client="$dir/bin/typelib_client.exe"
 args=()
 for c in "${components[@]}"; do
