@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs every package the build, the tests and the demo need (Debian 12, as root).
+# Installs every package the build, the tests and the demo need (Debian 12, as root),
+# and any further packages named as arguments.
 set -euo pipefail
 # xfonts-base: SDL's X11 message box draws with the X core fonts, which Xvfb
 # only recommends; without them no dialog can open.
@@ -8,7 +9,8 @@ pkgs=(build-essential cmake ninja-build pkg-config git
       libstb-dev libfreetype-dev libfontconfig-dev fonts-vlgothic fonts-dejavu-core
       libgtest-dev libgmock-dev googletest libbenchmark-dev
       xvfb xfonts-base x11-apps imagemagick sox
-      libx11-dev libxi-dev libxtst-dev libsoxr-dev)
+      libx11-dev libxi-dev libxtst-dev libsoxr-dev
+      "$@")
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

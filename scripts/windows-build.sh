@@ -13,18 +13,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 run_test=0
 [ "${1:-}" = --test ] && run_test=1
-bash scripts/setup.sh
-pkgs=(mingw-w64 cmake ninja-build python3 wine64-tools libwine-dev)
+pkgs=(mingw-w64 python3 wine64-tools libwine-dev)
 [ $run_test = 0 ] || pkgs+=(wine64)
-missing=()
-for p in "${pkgs[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+bash scripts/setup.sh "${pkgs[@]}"
 # The interface definitions first, with both cores; each cross-build runs
 # the same step again, which then finds nothing to do unless sources change.
 bash scripts/windows-idl.sh build-host
