@@ -23,7 +23,7 @@ ENTRY_POINTS = {'DllGetClassObject': 12, 'DllCanUnloadNow': 0, 'DllRegisterServe
 COM_METHODS = {'QueryInterface': 12, 'AddRef': 4, 'Release': 4, 'GetTypeInfoCount': 8, 'GetTypeInfo': 16,
                'GetIDsOfNames': 24, 'Invoke': 36, 'CreateInstance': 16, 'LockServer': 8}
 SYSTEM_DLLS = {'kernel32.dll', 'msvcrt.dll', 'oleaut32.dll', 'ole32.dll', 'advapi32.dll', 'user32.dll',
-               'gdi32.dll', 'ddraw.dll', 'dinput.dll', 'dsound.dll', 'winmm.dll'}
+               'gdi32.dll', 'ddraw.dll', 'dinput.dll', 'dsound.dll', 'winmm.dll', 'msacm32.dll'}
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 failures = 0
