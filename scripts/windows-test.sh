@@ -15,7 +15,11 @@ if [ ! -x "$wine" ]; then echo "skipped: wine64 is not installed"; exit 77; fi
 
 base=$(mktemp -d)
 export WINEPREFIX="$base/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-cleanup() { "$server" -k 2>/dev/null || true; rm -rf "$base"; }
+cleanup() {
+  "$server" -k 2>/dev/null || true
+  [ -z "${xvfb_pid:-}" ] || kill "$xvfb_pid" 2>/dev/null || true
+  rm -rf "$base"
+}
 trap cleanup EXIT
 if ! "$wine" wineboot -i >"$base/wineboot.log" 2>&1; then
   echo "skipped: wine64 cannot start a prefix:"; cat "$base/wineboot.log"; exit 77
@@ -148,6 +152,26 @@ for r in HKLM HKCU; do
     fail "$r\Software\Classes differs from before registering:"
     diff <(iconv -f UTF-16 -t UTF-8 "$base/$r-before.reg" 2>/dev/null || cat "$base/$r-before.reg") \
          <(iconv -f UTF-16 -t UTF-8 "$base/$r-after.reg" 2>/dev/null || cat "$base/$r-after.reg") | head -20 || true
+  fi
+done
+
+echo "== platform programs (Wine's DirectX 7 and Win32 on Xvfb)"
+# Wine's DirectSound wants an audio device: ALSA's null device serves.
+export HOME="$base/home"
+mkdir -p "$HOME"
+printf 'pcm.!default { type null }\nctl.!default { type hw card 0 }\n' >"$HOME/.asoundrc"
+if [ -z "${DISPLAY:-}" ] && command -v Xvfb >/dev/null; then
+  exec 3< <(Xvfb -displayfd 4 -screen 0 1024x768x24 -nolisten tcp 4>&1 2>/dev/null)
+  xvfb_pid=$!
+  read -r -t 20 number <&3 && export DISPLAY=":$number"
+fi
+for program in "$dir"/bin/platform_*.exe; do
+  [ -e "$program" ] || continue
+  name=$(basename "$program" .exe)
+  if "$wine" "$program" >"$base/$name.log" 2>&1; then
+    ok "$name ($(grep -c '^ok' "$base/$name.log") checks)"
+  else
+    fail "$name:"; grep -v '^ok' "$base/$name.log" | head -40
   fi
 done
 

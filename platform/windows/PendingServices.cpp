@@ -1,4 +1,4 @@
-// Placeholders for the pieces not written yet: each raises 445 "not
+// Placeholder for a piece not written yet: each call raises 445 "not
 // supported", so a DLL loads and reports what it lacks.
 #include "platform/windows/WinPlatform.h"
 
@@ -55,6 +55,5 @@ HostRuntime& Runtime() {
     static PendingRuntime r;
     return r;
 }
-Ref<DirectDraw7> CreateDirectDraw(const std::string&) { Pending(); }
 
 }  // namespace vexo::win
