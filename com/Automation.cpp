@@ -295,6 +295,7 @@ HRESULT STDMETHODCALLTYPE DispatchBase::QueryInterface(REFIID riid, void** ppv) 
         AddRef();
         return S_OK;
     }
+    if (QueryErrorInfoSupport(static_cast<IDispatch*>(this), desc_.iid, riid, ppv)) return S_OK;
     *ppv = nullptr;
     return E_NOINTERFACE;
 }
@@ -337,6 +338,8 @@ HRESULT STDMETHODCALLTYPE DispatchBase::Invoke(DISPID id, REFIID riid, LCID, WOR
     if (!dp) dp = &none;
     const size_t index = size_t(id - kFirstDispId);
     auto raise = [&](HRESULT scode, const std::string& text) {
+        // Also for the typed half, whose callers get only the status.
+        PublishErrorInfo(desc_.iid, desc_.ProgId(), text);
         if (excep) {
             ResetExcepInfo(excep);
             excep->bstrSource = BstrFromUtf8(desc_.ProgId());
@@ -361,6 +364,8 @@ HRESULT STDMETHODCALLTYPE DispatchBase::Invoke(DISPID id, REFIID riid, LCID, WOR
         }
         return S_OK;
     } catch (const ArgError& e) {
+        // The status says it all; an earlier call's error must not be read as this one's.
+        ClearErrorInfo();
         if (argErr) *argErr = e.index;
         return e.hr;
     } catch (const VbError& e) {  // an argument that cannot be held (ReDim)

@@ -55,6 +55,16 @@ void ClearExcepInfo(EXCEPINFO* e);
 // which is only emptied, never freed.
 void ResetExcepInfo(EXCEPINFO* e);
 
+// Error information for clients that call the typed half of the dual
+// interface, which gets no EXCEPINFO: on Windows the thread's error object
+// (SetErrorInfo), answered through ISupportErrorInfo for the interface `iid`
+// and IDispatch; our own model has none, and both are no-ops there.
+void PublishErrorInfo(const IID& iid, const std::string& source, const std::string& description);
+void ClearErrorInfo();
+// ISupportErrorInfo of `owner` (a new reference in *ppv, true) when `riid`
+// asks for it where the model has one; false otherwise.
+bool QueryErrorInfoSupport(IUnknown* owner, const IID& iid, const IID& riid, void** ppv);
+
 // The run-time error number an automation client sees for a failed call:
 // the exception's number for DISP_E_EXCEPTION, 6 for an overflowing
 // argument, 13 for a type mismatch, 449 for a missing argument, 450 for a

@@ -582,4 +582,8 @@ HRESULT VariantChangeType(VARIANT* dest, const VARIANT* src, uint16_t, VARTYPE v
 
 void ResetExcepInfo(EXCEPINFO* e) { ClearExcepInfo(e); }
 
+void PublishErrorInfo(const IID&, const std::string&, const std::string&) {}
+void ClearErrorInfo() {}
+bool QueryErrorInfoSupport(IUnknown*, const IID&, const IID&, void**) { return false; }
+
 }  // namespace vexo::com
