@@ -179,7 +179,7 @@ for program in "$dir"/bin/platform_*.exe; do
   fi
 done
 
-echo "== scripts: Wine's cscript drives the four objects"
+echo "== scripts: Wine's cscript drives the four objects; a C++ client of both halves"
 # The typical run of a game in VBScript, twice: objects made with CreateObject,
 # then through the helper object, which also checks that every library can
 # unload once the script released everything (Wine 8's CreateObject keeps
@@ -244,6 +244,13 @@ if [ $registered = 1 ] && [ -f "$helper" ]; then
     echo done; } >"$base/typical_run.helper.expected"
   run_script "typical_run.vbs (helper)" "$base/typical_run.helper.expected" "$vbs" helper "$(win "$assets")"
   run_script short_run.js "$scripts/short_run.expected" "$(win "$PWD/$scripts/short_run.js")" "$(win "$assets")"
+  # Both halves of the dual interfaces from C++, while sound and music are
+  # both registered under their shared library version.
+  if timeout 120 "$wine" "$dir/bin/dual_client.exe" "$bin" >"$base/dual_client.log" 2>&1; then
+    ok "dual_client ($(grep -c '^ok' "$base/dual_client.log") checks)"
+  else
+    fail "dual_client:"; grep -v '^ok' "$base/dual_client.log" | head -40
+  fi
 else
   fail "the scripts need the four DLLs registered and $helper built"
 fi
