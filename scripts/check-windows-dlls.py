@@ -9,7 +9,9 @@ imports only system DLLs (no C or C++ run time of the compiler's own).
 32-bit DLLs also: the entry points and every COM method (IUnknown,
 IDispatch, IClassFactory and each typed interface entry) are __stdcall, the
 callee popping the bytes its parameters take (the '@N' of the symbol), the
-typed entries' counts taken from the typed interface headers in the source.
+typed entries' counts taken from the typed interface headers (in the source
+or generated into the build directory); and their code agrees: every 'ret'
+of such a method pops those bytes.
 Prints one line per check and exits 1 when one fails.
 """
 import glob
@@ -21,7 +23,8 @@ import sys
 ENTRY_POINTS = {'DllGetClassObject': 12, 'DllCanUnloadNow': 0, 'DllRegisterServer': 0, 'DllUnregisterServer': 0}
 # Bytes popped by the standard methods, the object pointer included.
 COM_METHODS = {'QueryInterface': 12, 'AddRef': 4, 'Release': 4, 'GetTypeInfoCount': 8, 'GetTypeInfo': 16,
-               'GetIDsOfNames': 24, 'Invoke': 36, 'CreateInstance': 16, 'LockServer': 8}
+               'GetIDsOfNames': 24, 'Invoke': 36, 'CreateInstance': 16, 'LockServer': 8,
+               'InterfaceSupportsErrorInfo': 8}
 SYSTEM_DLLS = {'kernel32.dll', 'msvcrt.dll', 'oleaut32.dll', 'ole32.dll', 'advapi32.dll', 'user32.dll',
                'gdi32.dll', 'ddraw.dll', 'dinput.dll', 'dsound.dll', 'winmm.dll', 'msacm32.dll'}
 
@@ -39,10 +42,13 @@ def run(*cmd, stdin=None):
     return subprocess.run(cmd, input=stdin, capture_output=True, text=True, check=True).stdout
 
 
-def typed_entries():
-    """Interface name -> {method: parameter count} from the typed headers."""
+def typed_entries(build):
+    """Interface name -> {method: parameter count} from the typed headers,
+    committed in the source or generated into the build directory."""
     out = {}
-    for header in glob.glob(os.path.join(ROOT, '*', '*Typed.h')):
+    headers = glob.glob(os.path.join(ROOT, '*', '*Typed.h')) + glob.glob(
+        os.path.join(build, '**', '*Typed.h'), recursive=True)
+    for header in headers:
         text = open(header).read()
         iface = re.search(r'struct (\w+) : IDispatch \{', text)
         if not iface:
@@ -54,12 +60,28 @@ def typed_entries():
     return out
 
 
+def function_returns(triple, dll):
+    """Symbol -> the byte counts its 'ret' instructions pop (0 for a plain
+    'ret'), from the disassembly of the DLL's code."""
+    out = {}
+    current = None
+    for line in run(triple + '-objdump', '-d', '--no-show-raw-insn', dll).splitlines():
+        head = re.match(r'^[0-9a-f]+ <(\S+)>:$', line)
+        if head:
+            current = out.setdefault(head.group(1), [])
+            continue
+        ret = re.search(r'\sret[lq]?\s*(?:\$0x([0-9a-f]+))?\s*$', line)
+        if ret and current is not None:
+            current.append(int(ret.group(1), 16) if ret.group(1) else 0)
+    return out
+
+
 def main():
     build, triple = sys.argv[1], sys.argv[2]
     wide = triple.startswith('x86_64')
     dlls = sorted(glob.glob(os.path.join(build, 'bin', '*.dll')))
     check(len(dlls) == 4, '%d component DLLs in %s/bin' % (len(dlls), build))
-    typed = typed_entries()
+    typed = typed_entries(build)
     for dll in dlls:
         name = os.path.basename(dll)
         dump = run(triple + '-objdump', '-p', dll)
@@ -82,6 +104,8 @@ def main():
         seen_typed = set()
         bad = []
         counted = 0
+        stdcall = {}
+        returns = function_returns(triple, dll)
         for sym, text in zip(mangled, demangled):
             m = re.match(r'(.*)::(\w+)\(', text)
             if not m or sym.endswith('.cold'):
@@ -97,10 +121,24 @@ def main():
                 continue
             counted += 1
             got = re.search(r'@(\d+)$', sym)
+            if got and int(got.group(1)) == want:
+                stdcall[sym] = want
             if not got or int(got.group(1)) != want:
                 bad.append('%s (%s, want @%d)' % (text, 'cdecl' if not got else '@' + got.group(1), want))
         check(not bad and counted > 0, '%s: %d COM methods, all __stdcall with the right byte counts%s' % (
             name, counted, ': ' + '; '.join(bad) if bad else ''))
+        # The symbols' '@N' is what the compiler meant; the code itself must
+        # agree: each such method returns with 'ret $N', popping its
+        # arguments (or leaves only through a jump to one that does).
+        wrong = []
+        for sym, pops in sorted(stdcall.items()):
+            rets = returns.get(sym)
+            if rets is None:
+                wrong.append(sym + ' (not found in the code)')
+            elif any(r != pops for r in rets):
+                wrong.append('%s (ret %s, want %d)' % (sym, '/'.join(str(r) for r in sorted(set(rets))), pops))
+        check(stdcall and not wrong, '%s: the code of %d of them pops its arguments on return%s' % (
+            name, len(stdcall), ': ' + '; '.join(wrong[:5]) if wrong else ''))
         ifaces = {i for i, _ in seen_typed}
         for i in ifaces:
             missing = sorted(set(typed[i]) - {m for j, m in seen_typed if j == i})

@@ -2,6 +2,9 @@
 # Installs every package the build, the tests and the demo need (Debian 12, as root),
 # and any further packages named as arguments.
 set -euo pipefail
+# The Windows part of the tests: mingw-w64 cross-builds, widl and Wine's IDL
+# files (wine64-tools, libwine-dev) make the type libraries, wine64 runs the
+# tests, python3 runs scripts/check-windows-dlls.py.
 # xfonts-base: SDL's X11 message box draws with the X core fonts, which Xvfb
 # only recommends; without them no dialog can open.
 pkgs=(build-essential cmake ninja-build pkg-config git
@@ -10,6 +13,7 @@ pkgs=(build-essential cmake ninja-build pkg-config git
       libgtest-dev libgmock-dev googletest libbenchmark-dev
       xvfb xfonts-base x11-apps imagemagick sox
       libx11-dev libxi-dev libxtst-dev libsoxr-dev
+      mingw-w64 wine64 wine64-tools libwine-dev python3
       "$@")
 missing=()
 for p in "${pkgs[@]}"; do
