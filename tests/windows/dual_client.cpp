@@ -15,6 +15,7 @@
 #include <oleauto.h>
 
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -214,11 +215,14 @@ public:
     }
 
     // Both ways; true when they agree. `expect` checks the early outcome.
+    // `after` runs after each of the two calls (to close what one opened).
     template <class Expect>
     void Same(const std::string& label, const std::string& method, const std::vector<VARIANT>& args,
-              Expect expect) {
+              Expect expect, const std::function<void()>& after = {}) {
         const Outcome early = Early(method, Copy(args));
+        if (after) after();
         const Outcome late = Late(method, Copy(args));
+        if (after) after();
         Check(early == late, label + ": early " + Describe(early) + (early == late ? "" : ", late " + Describe(late)));
         std::string why;
         Check(expect(early, why), label + ": " + (why.empty() ? "as the method says" : why));
@@ -419,11 +423,13 @@ int main(int argc, char** argv) {
     if (d && info) {
         Client c(d, info, iid);
         // Opened and closed each way, so both see the same state.
-        c.Same("DDSetup", "DDSetup", {L(hwnd), L(640), L(480), L(0)}, [&](const Outcome& o, std::string& why) {
-            why = "a back buffer";
-            c.Early("DDClose", {});
-            return o.hr == S_OK && o.result == "object";
-        });
+        c.Same(
+            "DDSetup", "DDSetup", {L(hwnd), L(640), L(480), L(0)},
+            [&](const Outcome& o, std::string& why) {
+                why = "a back buffer";
+                return o.hr == S_OK && o.result == "object";
+            },
+            [&] { c.Early("DDClose", {}); });
         c.Same("DDGetSurfaceWidth(Nothing)", "DDGetSurfaceWidth", {Nothing()},
                [](const Outcome& o, std::string&) { return o.hr == S_OK && o.result == "0 (vt 3)"; });
         c.Same("DDCreateSurfaceFromBitmap(0)", "DDCreateSurfaceFromBitmap", {L(0)},
