@@ -4,4 +4,4 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 dir=$1; shift
 cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
-cmake --build "$dir" -j"$(nproc)"
+cmake --build "$dir" -j"${VEXO_JOBS:-$(nproc)}"

@@ -228,10 +228,12 @@ run_script() {
   start=$(date +%s.%N)
   timeout 180 "$wine" cscript //nologo "$@" 2>"$base/$name.err" | tr -d '\r' >"$base/$name.out" || true
   end=$(date +%s.%N)
+  local took
+  took=$(awk "BEGIN { printf \"%.1f\", $end - $start }")
   if diff -u "$expected" "$base/$name.out" >"$base/$name.diff"; then
-    ok "$name: $(wc -l <"$base/$name.out") lines as expected ($(awk "BEGIN { printf \"%.1f\", $end - $start }") s)"
+    ok "$name: $(wc -l <"$base/$name.out") lines as expected ($took s)"
   else
-    fail "$name (+ printed, - expected):"; tail -n +3 "$base/$name.diff" | head -40
+    fail "$name, $took s (+ printed, - expected):"; tail -n +3 "$base/$name.diff" | head -40
     grep -v '^fixme' "$base/$name.err" | head -5 || true
   fi
 }
