@@ -8,7 +8,8 @@
 # path (none may reach for a header that was not installed), builds
 # examples/consumer against the prefix twice (find_package and pkg-config),
 # runs each headless and checks the picture it saves: its size, and the
-# ball, its colour key and its eye where the Right arrow moved it; and runs
+# ball, its colour key and its eye where the Right arrow moved it, the tune
+# (which needs the sound font) and the title (which needs a font); and runs
 # the installed demo and vexocom.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -49,7 +50,11 @@ check() {
   expect $((x + 22)) $((y + 10)) '#FFFFFF' "the ball's eye, upper right"
   expect $((x + 1)) $((y + 1)) '#0000A0' "the ball's corner, keyed out"
   expect 56 116 '#0000A0' "where the ball started"
-  echo "consumer-check ($how): $png 320 x 240, ball moved to $x,$y"
+  # The title, drawn in a font fontconfig found: none at all shows no text.
+  local text
+  text=$(convert "$png" -crop 72x24+4+4 +repage -format %c histogram:info:- | awk '/#FFFF00/ {print $1+0}')
+  [ "${text:-0}" -ge 30 ] || { echo "consumer-check ($how): no title in $png (${text:-0} text pixels): no font found?" >&2; exit 1; }
+  echo "consumer-check ($how): $png 320 x 240, ball moved to $x,$y, title of $text pixels"
 }
 run() {
   "$1" --frames 20 --hold-right 10 --png "$2" --assets "$work/assets" >"$work/run.log" 2>&1 ||

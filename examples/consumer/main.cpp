@@ -1,5 +1,6 @@
 // A small game on an installed Vexo: a window, a ball with a colour key that
-// the arrow keys move, a beep when it starts moving and a tune throughout.
+// the arrow keys move, a beep when it starts moving, a tune throughout and a
+// title in the system's sans-serif font.
 // The last frame is saved as a PNG. Headless (no display, or
 // VEXO_BACKEND=headless) it runs a fixed number of frames, and --hold-right
 // presses the Right arrow through the virtual keyboard.
@@ -25,6 +26,7 @@ namespace {
 constexpr int kWidth = 320, kHeight = 240;
 constexpr int kStartX = 40, kStartY = 100, kStep = 4;
 constexpr int kBackground = game::Rgb(0, 0, 160);
+constexpr int kTextColour = game::Rgb(255, 255, 0);
 constexpr uint8_t kEscape = 1, kUp = 200, kLeft = 203, kRight = 205, kDown = 208;
 constexpr int32_t kBeep = 1, kTune = 0;
 
@@ -129,6 +131,11 @@ int Play(const Options& opt, vexo::DX7Draw& draw, vexo::DXInput& input, vexo::DX
 
         draw.DDFillRect(back, 0, 0, kWidth, kHeight, kBackground);
         draw.DDBlt(ball, back, 0, 0, game::kSpriteSize, game::kSpriteSize, x, y);
+        // Text comes through fontconfig: it shows that the installed library finds its fonts.
+        const vexo::HDC dc = back->GetDC();
+        std::string title = "Vexo";
+        draw.DDTextOut(dc, title, 8, 8, kTextColour);
+        back->ReleaseDC(dc);
         draw.DDFlip();
     }
     vexo::plat::input::ReleaseKey(kRight);
