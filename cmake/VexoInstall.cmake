@@ -27,16 +27,15 @@ foreach(header ${VEXO_PUBLIC_HEADERS})
           COMPONENT Development)
 endforeach()
 
-# Library target, the name it is exported under (Vexo::<name>), and the
-# pkg-config module that carries it.
+# Library target and the name it is exported under (Vexo::<name>).
 set(VEXO_EXPORTED
-  VexoCommon Common vexo-common
-  VexoCom Com vexo-com
-  VexoPlatform Platform vexo-platform
-  VexoDX7Draw Draw vexo-draw
-  VexoDX7Input Input vexo-input
-  VexoDX7Sound Sound vexo-sound
-  VexoDX7Music Music vexo-music)
+  VexoCommon Common
+  VexoCom Com
+  VexoPlatform Platform
+  VexoDX7Draw Draw
+  VexoDX7Input Input
+  VexoDX7Sound Sound
+  VexoDX7Music Music)
 
 file(RELATIVE_PATH vexo_bin_to_lib ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_FULL_LIBDIR})
 file(RELATIVE_PATH vexo_pc_to_prefix ${CMAKE_INSTALL_FULL_LIBDIR}/pkgconfig ${CMAKE_INSTALL_PREFIX})
@@ -49,10 +48,18 @@ function(vexo_installed_includes target)
   set(result)
   if(dirs)
     foreach(d ${dirs})
-      if(d MATCHES "^\\$<" OR NOT (d MATCHES "^${PROJECT_SOURCE_DIR}" OR d MATCHES "^${PROJECT_BINARY_DIR}"))
-        list(APPEND result "${d}")
-      else()
+      set(in_tree OFF)
+      if(NOT d MATCHES "^\\$<")
+        cmake_path(IS_PREFIX PROJECT_SOURCE_DIR "${d}" NORMALIZE in_source)
+        cmake_path(IS_PREFIX PROJECT_BINARY_DIR "${d}" NORMALIZE in_build)
+        if(in_source OR in_build)
+          set(in_tree ON)
+        endif()
+      endif()
+      if(in_tree)
         list(APPEND result "$<BUILD_INTERFACE:${d}>")
+      else()
+        list(APPEND result "${d}")
       endif()
     endforeach()
   endif()
@@ -66,11 +73,9 @@ set(vexo_index 0)
 list(LENGTH VEXO_EXPORTED vexo_count)
 while(vexo_index LESS vexo_count)
   math(EXPR n "${vexo_index} + 1")
-  math(EXPR p "${vexo_index} + 2")
   list(GET VEXO_EXPORTED ${vexo_index} target)
   list(GET VEXO_EXPORTED ${n} name)
-  list(GET VEXO_EXPORTED ${p} module)
-  math(EXPR vexo_index "${vexo_index} + 3")
+  math(EXPR vexo_index "${vexo_index} + 2")
   list(APPEND vexo_targets ${target})
   # Libraries find each other beside themselves wherever the tree lands.
   set_target_properties(${target} PROPERTIES VERSION ${PROJECT_VERSION} SOVERSION ${PROJECT_VERSION_MAJOR}
