@@ -3,8 +3,9 @@
 # and any further packages named as arguments.
 set -euo pipefail
 # xfonts-base: SDL's X11 message box draws with the X core fonts, which Xvfb
-# only recommends; without them no dialog can open.
-pkgs=(build-essential cmake ninja-build pkg-config git
+# only recommends; without them no dialog can open. dpkg-dev: cpack's .deb
+# reads its library dependencies with dpkg-shlibdeps.
+pkgs=(build-essential dpkg-dev cmake ninja-build pkg-config git
       libsdl2-dev libsndfile1-dev libfluidsynth-dev timgm6mb-soundfont
       libstb-dev libfreetype-dev libfontconfig-dev fonts-vlgothic fonts-dejavu-core
       libgtest-dev libgmock-dev googletest libbenchmark-dev
