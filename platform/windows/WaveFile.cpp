@@ -268,6 +268,8 @@ std::vector<uint8_t> LoadWaveFile(const std::string& name, const WAVEFORMATEX& t
 
     // Walk the chunks for the format and the data, in either order; a chunk
     // that claims more than the file holds ends the walk.
+    const uint32_t riffSize = Le32(head + 4);
+    const bool unsized = riffSize == 0 || riffSize == 0xFFFFFFFFu;
     bool haveFormat = false, haveData = false;
     WaveLayout layout;
     int64_t dataAt = 0, dataBytes = 0;
@@ -280,9 +282,10 @@ std::vector<uint8_t> LoadWaveFile(const std::string& name, const WAVEFORMATEX& t
         if (std::memcmp(ch, "data", 4) == 0 && !haveData) {
             haveData = true;
             dataAt = body;
-            // Streaming writers leave the size unknown (0 or all ones): the
-            // data runs to the end of the file.
-            if (size == 0 || size == 0xFFFFFFFFu) {
+            // Streaming writers leave the size unknown: all ones, or 0 in a
+            // file whose own size is unknown too. The data then runs to the
+            // end of the file.
+            if (size == 0xFFFFFFFFu || (size == 0 && unsized)) {
                 dataBytes = f.size - body;
                 break;
             }

@@ -2,6 +2,7 @@
 // the program writes itself, playback, the controls and their ranges,
 // duplicates, format conversion (read back by locking the system's buffer)
 // and damaged files.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <fstream>
@@ -306,6 +307,14 @@ void BadFiles(const Ref<DirectSound>& ds) {
     ExpectStatus(kBadFormat, "no data chunk", load(Save("nodata.wav", Riff().Add("fmt ", Fmt(1, 1, 8000, 8)).Bytes())));
     ExpectStatus(kBadFormat, "no format chunk", load(Save("nofmt.wav", Riff().Add("data", pcm).Bytes())));
     ExpectStatus(kBadFormat, "an empty data chunk", load(Save("nosamples.wav", Wave(Fmt(1, 1, 8000, 8), {}))));
+    ExpectStatus(kBadFormat, "an empty data chunk followed by another chunk",
+                 load(Save("nosamples2.wav", Riff().Add("fmt ", Fmt(1, 1, 8000, 8)).Add("data", {}).Add("LIST", pcm).Bytes())));
+    std::vector<uint8_t> unsized = Riff().Add("fmt ", Fmt(1, 1, 8000, 8)).Add("data", pcm, 0).Bytes();
+    std::fill(unsized.begin() + 4, unsized.begin() + 8, 0);
+    Ref<DirectSoundBuffer> open;
+    ExpectStatus(0, "sizes of 0 in both the header and the data chunk: the data runs to the end",
+                 [&] { open = ds->CreateSoundBufferFromFile(Save("unsized.wav", unsized), Desc(), fmt); });
+    Expect(open && Contents(open) == pcm, "  and holds every sample");
     ExpectStatus(kBadFormat, "a block alignment that does not fit", load(Save("align.wav", Wave(Fmt(1, 2, 8000, 16, 3), pcm))));
     ExpectStatus(kBadFormat, "no channels", load(Save("noch.wav", Wave(Fmt(1, 0, 8000, 8, 0), pcm))));
     ExpectStatus(kBadFormat, "a rate of 0", load(Save("norate.wav", Wave(Fmt(1, 1, 0, 8), pcm))));
