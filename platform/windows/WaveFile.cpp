@@ -117,16 +117,28 @@ float KernelAt(double x) {
     return k[i] + (k[i + 1] - k[i]) * f;
 }
 
-// `in`: `frames` frames of `ch` floats at `srcRate`; out: `outFrames` at
-// `dstRate`. Lowering the rate narrows the filter to the new Nyquist
-// frequency. Samples past either end count as silence; each output is
-// divided by the filter's whole weight, so a constant stays constant.
+// Quantises one sample to 8 or 16 bits at `o`, which moves on.
+void Put(float x, int32_t bits, uint8_t*& o) {
+    if (bits == 16) {
+        long v = std::clamp<long>(std::lrint(double(x) * 32768.0), -32768, 32767);
+        *o++ = static_cast<uint8_t>(v & 0xFF);
+        *o++ = static_cast<uint8_t>((v >> 8) & 0xFF);
+    } else {
+        long v = std::clamp<long>(std::lrint(double(x) * 128.0), -128, 127);
+        *o++ = static_cast<uint8_t>(v + 128);
+    }
+}
+
+// `in`: `frames` frames of `ch` floats at `srcRate`; `outFrames` frames at
+// `dstRate` are quantised to `bits` at `o`. Lowering the rate narrows the
+// filter to the new Nyquist frequency. Samples past either end count as
+// silence; each output is divided by the filter's whole weight, so a
+// constant stays constant.
 void Resample(const std::vector<float>& in, int64_t frames, int32_t ch, int32_t srcRate, int32_t dstRate,
-              int64_t outFrames, std::vector<float>& out) {
+              int64_t outFrames, int32_t bits, uint8_t* o) {
     const double step = double(srcRate) / dstRate;
     const double fc = std::min(1.0, double(dstRate) / srcRate);
     const double half = kZeroCrossings / fc;
-    out.assign(static_cast<size_t>(outFrames * ch), 0.0f);
     for (int64_t i = 0; i < outFrames; ++i) {
         const double t = double(i) * step;
         const int64_t first = static_cast<int64_t>(std::ceil(t - half));
@@ -139,22 +151,7 @@ void Resample(const std::vector<float>& in, int64_t frames, int32_t ch, int32_t 
             for (int32_t c = 0; c < ch; ++c) acc[c] += w * in[static_cast<size_t>(k * ch + c)];
         }
         if (total <= 0) total = 1;
-        for (int32_t c = 0; c < ch; ++c) out[static_cast<size_t>(i * ch + c)] = static_cast<float>(acc[c] / total);
-    }
-}
-
-void Quantise(const std::vector<float>& in, int32_t bits, std::vector<uint8_t>& out) {
-    out.resize(in.size() * static_cast<size_t>(bits / 8));
-    uint8_t* o = out.data();
-    for (float x : in) {
-        if (bits == 16) {
-            long v = std::clamp<long>(std::lrint(double(x) * 32768.0), -32768, 32767);
-            *o++ = static_cast<uint8_t>(v & 0xFF);
-            *o++ = static_cast<uint8_t>((v >> 8) & 0xFF);
-        } else {
-            long v = std::clamp<long>(std::lrint(double(x) * 128.0), -128, 127);
-            *o++ = static_cast<uint8_t>(v + 128);
-        }
+        for (int32_t c = 0; c < ch; ++c) Put(static_cast<float>(acc[c] / total), bits, o);
     }
 }
 
@@ -240,18 +237,22 @@ std::vector<uint8_t> ConvertFrames(const uint8_t* data, int64_t frames, const Wa
     if (outFrames * to.nBlockAlign > kMaxBufferBytes) Raise(kNoMemory);
     if (frames * ch * int64_t(sizeof(float)) > kMaxWorkBytes) Raise(kNoMemory);
     try {
+        std::vector<uint8_t> out(static_cast<size_t>(outFrames * to.nBlockAlign));
+        uint8_t* o = out.data();
+        if (from.rate == rate) {
+            float frame[2];
+            for (int64_t i = 0; i < frames; ++i) {
+                MapFrame(data + i * from.blockAlign, from, ch, frame);
+                for (int32_t c = 0; c < ch; ++c) Put(frame[c], to.nBitsPerSample, o);
+            }
+            return out;
+        }
+        // The filter reads around each output instant: map the whole sound
+        // first.
         std::vector<float> mapped(static_cast<size_t>(frames * ch));
         for (int64_t i = 0; i < frames; ++i)
             MapFrame(data + i * from.blockAlign, from, ch, mapped.data() + i * ch);
-        std::vector<uint8_t> out;
-        if (from.rate == rate) {
-            Quantise(mapped, to.nBitsPerSample, out);
-        } else {
-            std::vector<float> resampled;
-            Resample(mapped, frames, ch, from.rate, rate, outFrames, resampled);
-            mapped = {};
-            Quantise(resampled, to.nBitsPerSample, out);
-        }
+        Resample(mapped, frames, ch, from.rate, rate, outFrames, to.nBitsPerSample, o);
         return out;
     } catch (const std::bad_alloc&) {
         Raise(kNoMemory);
