@@ -268,6 +268,24 @@ void Conversion(const Ref<DirectSound>& ds) {
     Expect(got.size() == 8 && S16(got, 0) == 8192 && S16(got, 1) == -32768 && S16(got, 2) == 0 && S16(got, 3) == 32767,
            "extensible float: 0.25, -1, NaN as silence, 2.0 clipped");
 
+    // Four channels into stereo: the first two are the sides, the others go
+    // into both at -3 dB. 32-bit integer samples.
+    std::vector<uint8_t> quad;
+    for (int i = 0; i < 10; ++i)
+        for (int32_t v : {0x40000000, -0x40000000, 0x20000000, 0x20000000}) Put32(quad, uint32_t(v));
+    got = Contents(ds->CreateSoundBufferFromFile(Save("quad.wav", Wave(Fmt(1, 4, 8000, 32), quad)), Desc(), Pcm(2, 8000, 16)));
+    const double extra = 0.70710678 * 0.5 * 32768;
+    Expect(got.size() == 40 && std::abs(S16(got, 0) - (16384 + extra)) <= 1 && std::abs(S16(got, 1) - (-16384 + extra)) <= 1,
+           "four channels into stereo: " + std::to_string(S16(got, 0)) + ", " + std::to_string(S16(got, 1)));
+
+    // Raising the rate by an uneven ratio keeps a constant constant.
+    std::vector<uint8_t> low;
+    for (int i = 0; i < 800; ++i) low.push_back(uint8_t(128 + 64));
+    got = Contents(ds->CreateSoundBufferFromFile(Save("low.wav", Wave(Fmt(1, 1, 8000, 8), low)), Desc(), Pcm(1, 11025, 16)));
+    bool level = got.size() == 1102 * 2;
+    for (size_t i = 50; level && i < 1050; ++i) level = std::abs(S16(got, i) - 16384) <= 2;
+    Expect(level, "8000 to 11025: a constant stays constant");
+
     // Lowering the rate: a constant stays, a tone above the new Nyquist
     // frequency is filtered out.
     std::vector<uint8_t> dc, hi;
