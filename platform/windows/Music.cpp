@@ -121,6 +121,13 @@ public:
 
     IDirectMusicPerformance* System() const { return p_.get(); }
 
+    // What plays, and where instruments go, needs an initialised
+    // performance; the system does not always check (Wine 8 takes these
+    // calls before Init), the declaration promises DMUS_E_NOT_INIT.
+    void RequireInit() const {
+        if (!inited_) Raise(kNotInit);
+    }
+
     void Init(const Ref<DirectSound>& sound, vexo::HWND hwnd) override {
         IDirectSound* ds = SystemDeviceOf(sound);
         IDirectMusic* dm = nullptr;
@@ -132,6 +139,7 @@ public:
     void SetPort(int32_t port, int32_t groups) override;
 
     void SetMasterAutoDownload(VBBool enable) override {
+        RequireInit();
         BOOL on = enable != 0;
         Check(p_->SetGlobalParam(GUID_PerfAutoDownload, &on, sizeof on));
     }
@@ -144,6 +152,7 @@ public:
 
     Ref<DirectMusicSegmentState> PlaySegment(const Ref<DirectMusicSegment>& segment, int32_t flags,
                                              int32_t startTime) override {
+        RequireInit();
         if (!segment) Raise(kPointer);
         auto* seg = dynamic_cast<WinSegment*>(segment.get());
         if (!seg) Raise(kInvalidArg);
@@ -155,10 +164,12 @@ public:
 
     void Stop(const Ref<DirectMusicSegment>& segment, const Ref<DirectMusicSegmentState>& state, int32_t musicTime,
               int32_t flags) override {
+        RequireInit();
         Check(p_->Stop(SegmentOf(segment), StateOf(state), musicTime, static_cast<DWORD>(flags)));
     }
 
     VBBool IsPlaying(const Ref<DirectMusicSegment>& segment, const Ref<DirectMusicSegmentState>& state) override {
+        RequireInit();
         HRESULT hr = p_->IsPlaying(SegmentOf(segment), StateOf(state));
         Check(hr);
         return hr == S_OK ? VB_TRUE : VB_FALSE;
@@ -261,10 +272,14 @@ WinPerformance& Ours(const Ref<DirectMusicPerformance>& p) {
 }
 
 void WinSegment::Download(const Ref<DirectMusicPerformance>& performance) {
-    Param(GUID_Download, Ours(performance).System());
+    WinPerformance& p = Ours(performance);
+    p.RequireInit();
+    Param(GUID_Download, p.System());
 }
 void WinSegment::Unload(const Ref<DirectMusicPerformance>& performance) {
-    Param(GUID_Unload, Ours(performance).System());
+    WinPerformance& p = Ours(performance);
+    p.RequireInit();
+    Param(GUID_Unload, p.System());
 }
 
 class WinLoader final : public DirectMusicLoader {

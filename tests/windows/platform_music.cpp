@@ -4,7 +4,10 @@
 // declarations promise. Wine 8's DirectMusic loads a MIDI file as a segment
 // of length 0 and plays nothing, so this checks calls and statuses.
 #include <cmath>
+#include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "common/DMusic.h"
 #include "common/Platform.h"
@@ -59,6 +62,22 @@ std::string WriteSong(const std::string& name) {
 void Performances(const Ref<DirectX7>& root) {
     Ref<DirectMusicPerformance> p = root->DirectMusicPerformanceCreate();
     ExpectStatus(kNotInit, "SetPort before Init", [&] { p->SetPort(-1, 1); });
+    Ref<DirectMusicLoader> loader = root->DirectMusicLoaderCreate();
+    loader->SetSearchDirectory(g_dir);
+    Ref<DirectMusicSegment> seg = loader->LoadSegment("song.mid");
+    // Playing and downloading need Init (Wine 8 itself would take them).
+    for (auto& [what, call] : std::vector<std::pair<std::string, std::function<void()>>>{
+             {"SetMasterAutoDownload", [&] { p->SetMasterAutoDownload(VB_TRUE); }},
+             {"PlaySegment", [&] { p->PlaySegment(seg, DMUS_SEGF_SECONDARY, 0); }},
+             {"Stop", [&] { p->Stop(nullptr, nullptr, 3, 0); }},
+             {"IsPlaying", [&] { p->IsPlaying(seg, nullptr); }},
+             {"Download", [&] { seg->Download(p); }},
+             {"Unload", [&] { seg->Unload(p); }},
+         })
+        ExpectStatus(kNotInit, what + " before Init", call);
+    // The master settings and the clock are the performance's own.
+    ExpectStatus(0, "SetMasterVolume before Init", [&] { p->SetMasterVolume(-100); });
+    ExpectStatus(0, "SetMasterTempo before Init", [&] { p->SetMasterTempo(1.0f); });
     ExpectStatus(0, "Init with no DirectSound and window 0", [&] { p->Init(nullptr, 0); });
     ExpectStatus(kAlreadyInit, "a second Init", [&] { p->Init(nullptr, 0); });
     ExpectStatus(kInvalid, "SetPort with no channel group", [&] { p->SetPort(-1, 0); });
@@ -86,6 +105,12 @@ void Performances(const Ref<DirectX7>& root) {
     Expect(t1 >= t0 && t0 >= 0, "the performance's music time (" + std::to_string(t0) + " then " + std::to_string(t1) + ")");
     ExpectStatus(kPointer, "PlaySegment of an empty segment", [&] { p->PlaySegment(nullptr, DMUS_SEGF_SECONDARY, 0); });
     ExpectStatus(0, "CloseDown", [&] { p->CloseDown(); });
+    ExpectStatus(kNotInit, "PlaySegment after CloseDown", [&] { p->PlaySegment(seg, DMUS_SEGF_SECONDARY, 0); });
+    // The music component closes down every slot's performance, also one
+    // whose Init never ran.
+    Ref<DirectMusicPerformance> fresh = root->DirectMusicPerformanceCreate();
+    const int32_t closed = StatusOf([&] { fresh->CloseDown(); });
+    Expect(closed <= 0, "CloseDown of a performance never initialised returns (" + Hex(closed) + ")");
 
     // The music component's own sound device can drive a performance too.
     Ref<DirectSound> ds;
@@ -103,7 +128,7 @@ void Performances(const Ref<DirectX7>& root) {
 }
 
 void Segments(const Ref<DirectX7>& root) {
-    const std::string song = WriteSong("song.mid");
+    const std::string song = g_dir + "\\song.mid";
     Ref<DirectMusicLoader> loader = root->DirectMusicLoaderCreate();
     ExpectStatus(0, "SetSearchDirectory to the songs' directory", [&] { loader->SetSearchDirectory(g_dir); });
     ExpectStatus(kBadPath, "SetSearchDirectory past MAX_PATH",
@@ -177,6 +202,7 @@ int main() {
     g_dir = win::Utf8(tmp) + "vexo_music_" + std::to_string(GetCurrentProcessId());
     CreateDirectoryW(win::Wide(g_dir).c_str(), nullptr);
 
+    WriteSong("song.mid");
     Ref<DirectX7> root = api::CreateDirectX7();
     Ref<DirectMusicLoader> loader;
     Ref<DirectMusicPerformance> perf;
