@@ -22,6 +22,7 @@ constexpr int32_t kBadFormat = DSERR_BADFORMAT;
 constexpr int32_t kInvalid = DSERR_INVALIDPARAM;
 constexpr int32_t kNoControl = DSERR_CONTROLUNAVAIL;
 constexpr int32_t kNoDriver = DSERR_NODRIVER;
+constexpr int32_t kNoMemory = DSERR_OUTOFMEMORY;
 constexpr int32_t kControls = 0xE2;  // static, frequency, pan and volume
 }  // namespace
 
@@ -350,6 +351,30 @@ void BadFiles(const Ref<DirectSound>& ds) {
     ExpectStatus(kBadFormat, "12 bits asked for", load(good, [] { auto f = Pcm(2, 8000, 16); f.nBitsPerSample = 12; f.nBlockAlign = 2; f.lAvgBytesPerSec = 16000; return f; }()));
     ExpectStatus(kBadFormat, "a format asked with a wrong byte rate", load(good, [] { auto f = Pcm(1, 8000, 8); f.lAvgBytesPerSec = 1; return f; }()));
     ExpectStatus(kBadFormat, "a bad format is refused before the file is looked at", load(g_dir + "\\missing.wav", vexo::WAVEFORMATEX{}));
+    // Every truncation of a good file, and damaged copies of it: each load
+    // returns a sound or a documented status.
+    const std::vector<uint8_t> whole = Riff().Add("LIST", {'I', 'N', 'F', 'O'}).Add("fmt ", Fmt(1, 2, 8000, 16)).Add("data", std::vector<uint8_t>(40, 0x55)).Bytes();
+    const std::string victim = g_dir + "\\victim.wav";
+    auto documented = [](int32_t st) { return st == 0 || st == kBadFormat || st == kNoMemory; };
+    bool cuts = true;
+    for (size_t n = 0; n < whole.size(); ++n) {
+        Save("victim.wav", std::vector<uint8_t>(whole.begin(), whole.begin() + std::ptrdiff_t(n)));
+        const int32_t st = testing::StatusOf(load(victim));
+        cuts = cuts && st == kBadFormat;
+    }
+    Expect(cuts, "every truncation of a wave file is refused as bad format");
+    uint32_t seed = 12345;
+    auto next = [&] { return seed = seed * 1664525u + 1013904223u; };
+    int loaded = 0, refused = 0, other = 0;
+    for (int round = 0; round < 1500; ++round) {
+        std::vector<uint8_t> bad = whole;
+        for (int k = 0, n = 1 + int(next() % 4); k < n; ++k) bad[next() % bad.size()] = uint8_t(next() >> 24);
+        Save("victim.wav", bad);
+        const int32_t st = testing::StatusOf(load(victim));
+        (st == 0 ? loaded : documented(st) ? refused : other)++;
+    }
+    Expect(other == 0, "1500 damaged copies: " + std::to_string(loaded) + " load, " + std::to_string(refused) +
+                           " refused, " + std::to_string(other) + " with another status");
     const int32_t primary = testing::StatusOf([&] { ds->CreateSoundBufferFromFile(good, Desc(DSBCAPS_PRIMARYBUFFER), fmt); });
     Expect(primary < 0, "a primary buffer from a file is refused by the system (" + testing::Hex(primary) + ")");
 }
