@@ -82,6 +82,8 @@ Ref<Picture> LoadPictureFile(const std::string& file) {
         Raise(kErrOutOfMemory);
     }
     IPicture* picture = nullptr;
+    // Not run mode: in run mode the picture would not own its bitmap, and
+    // releasing it would leave the bitmap behind.
     const HRESULT hr = OleLoadPicture(stream, LONG(size), FALSE, IID_IPicture, reinterpret_cast<void**>(&picture));
     stream->Release();
     if (hr == E_OUTOFMEMORY) Raise(kErrOutOfMemory);

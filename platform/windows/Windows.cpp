@@ -44,8 +44,12 @@ LRESULT CALLBACK AppWindowProc(::HWND h, UINT msg, WPARAM w, LPARAM l) {
     return DefWindowProcW(h, msg, w, l);
 }
 
-bool RegisterOnce() {
-    static const bool registered = [] {
+// Registered at the first window; unregistered when the module unloads, so
+// that a module loaded again elsewhere does not find the class still
+// pointing at the old one's window procedure.
+class WindowClass {
+public:
+    WindowClass() {
         WNDCLASSEXW wc{};
         wc.cbSize = sizeof wc;
         wc.style = CS_HREDRAW | CS_VREDRAW;
@@ -54,9 +58,20 @@ bool RegisterOnce() {
         wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
         wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
         wc.lpszClassName = kClassName;
-        return RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-    }();
-    return registered;
+        registered_ = RegisterClassExW(&wc) != 0;
+    }
+    ~WindowClass() {
+        if (registered_) UnregisterClassW(kClassName, ThisModule());
+    }
+    bool Registered() const { return registered_; }
+
+private:
+    bool registered_ = false;
+};
+
+bool RegisterOnce() {
+    static const WindowClass windowClass;
+    return windowClass.Registered();
 }
 
 class WinWindows final : public WindowService {

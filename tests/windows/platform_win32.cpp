@@ -89,6 +89,30 @@ std::vector<uint8_t> Bmp24(int w, int h, F rgb, bool fileHeader = true) {
     return f;
 }
 
+// A 1 x 1 icon file, 32 bits: a picture, but not a bitmap.
+std::vector<uint8_t> Icon() {
+    std::vector<uint8_t> f;
+    Put(f, 0, 2);
+    Put(f, 1, 2);
+    Put(f, 1, 2);
+    f.push_back(1);
+    f.push_back(1);
+    Put(f, 0, 2);
+    Put(f, 1, 2);
+    Put(f, 32, 2);
+    Put(f, 48, 4);
+    Put(f, 22, 4);
+    Put(f, 40, 4);
+    Put(f, 1, 4);
+    Put(f, 2, 4);
+    Put(f, 1, 2);
+    Put(f, 32, 2);
+    for (int i = 0; i < 6; ++i) Put(f, 0, 4);
+    Put(f, 0xFF0000FF, 4);
+    Put(f, 0, 4);
+    return f;
+}
+
 uint32_t Sample(int x, int y) { return x == 0 && y == 0 ? 0xFF00FFu : uint32_t(x * 40) | uint32_t(y * 60) << 8; }
 
 std::string TempDir() {
@@ -277,7 +301,9 @@ void PictureChecks(const std::string& dir) {
     vexo::BITMAP b;
     Check(api::GetObjectA(h, 24, b) == 0, "releasing the picture frees its bitmap");
 
-    const std::string text = dir + "\\notes.bmp", empty = dir + "\\empty.bmp", cut = dir + "\\cut.bmp";
+    const std::string text = dir + "\\notes.bmp", empty = dir + "\\empty.bmp", cut = dir + "\\cut.bmp",
+                      icon = dir + "\\icon.ico";
+    WriteFile(icon, Icon());
     WriteFile(text, std::vector<uint8_t>{'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd', '\n'});
     WriteFile(empty, {});
     auto truncated = Bmp24(40, 40, Sample);
@@ -289,6 +315,7 @@ void PictureChecks(const std::string& dir) {
     Check(load(text) == 481 && load(empty) == 481 && load(cut) == 481,
           "a text file, an empty file and a cut-off header raise 481, got " + std::to_string(load(text)) + " " +
               std::to_string(load(empty)) + " " + std::to_string(load(cut)));
+    Check(load(icon) == 481, "an icon file, a picture without a bitmap, raises 481 (" + std::to_string(load(icon)) + ")");
     Check(api::ErrorText(481) == "Invalid picture" && api::ErrorText(53) == "File not found" &&
               api::ErrorText(326) == "Resource with identifier not found" &&
               api::ErrorText(-2147467259) == "Automation error",
@@ -300,6 +327,7 @@ void PictureChecks(const std::string& dir) {
     DeleteFileA(text.c_str());
     DeleteFileA(empty.c_str());
     DeleteFileA(cut.c_str());
+    DeleteFileA(icon.c_str());
 }
 
 // The program's copy, given a bitmap resource named SPRITE, checks the
@@ -398,6 +426,11 @@ struct BoxSeen {
     bool found = false, yesNo = false;
 };
 
+BOOL CALLBACK Cancel(::HWND w, LPARAM) {
+    PostMessageW(w, WM_COMMAND, IDCANCEL, 0);
+    return TRUE;
+}
+
 // Ends the main thread's message box with No once it shows; gives up after
 // 20 s and then cancels whatever box is there, so that the program ends.
 DWORD WINAPI AnswerNo(void* arg) {
@@ -410,14 +443,7 @@ DWORD WINAPI AnswerNo(void* arg) {
         seen->yesNo = GetDlgItem(box, IDNO) && GetDlgItem(box, IDYES) && !GetDlgItem(box, IDOK);
         PostMessageW(box, WM_COMMAND, IDNO, 0);
     }
-    if (!seen->found)
-        EnumThreadWindows(
-            seen->thread,
-            [](::HWND w, LPARAM) -> BOOL {
-                PostMessageW(w, WM_COMMAND, IDCANCEL, 0);
-                return TRUE;
-            },
-            0);
+    if (!seen->found) EnumThreadWindows(seen->thread, Cancel, 0);
     return 0;
 }
 
