@@ -59,13 +59,21 @@ HGLOBAL ReadWhole(const std::string& path, DWORD& size) {
     // loader then refuses.
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size ? size : 1);
     if (!memory) Raise(kErrOutOfMemory);
-    void* bytes = GlobalLock(memory);
+    auto* bytes = static_cast<uint8_t*>(GlobalLock(memory));
     DWORD read = 0;
-    const BOOL ok = ReadFile(f, bytes, size, &read, nullptr);
+    int32_t error = 0;
+    if (!ReadFile(f, bytes, size, &read, nullptr) || read != size) error = kErrFileNotFound;
+    if (!error && size >= 2 && bytes[0] == 'B' && bytes[1] == 'M') {
+        try {
+            CheckBitmapFile(bytes, size);
+        } catch (const VbError& e) {
+            error = e.number();
+        }
+    }
     GlobalUnlock(memory);
-    if (!ok || read != size) {
+    if (error) {
         GlobalFree(memory);
-        Raise(kErrFileNotFound);
+        Raise(error);
     }
     return memory;
 }

@@ -315,6 +315,63 @@ void PictureChecks(const std::string& dir) {
     Check(load(text) == 481 && load(empty) == 481 && load(cut) == 481,
           "a text file, an empty file and a cut-off header raise 481, got " + std::to_string(load(text)) + " " +
               std::to_string(load(empty)) + " " + std::to_string(load(cut)));
+    // Headers that claim more than the file holds: the system's loader must
+    // never see them.
+    auto hostile = [&](std::vector<uint8_t> f, const char* name) {
+        const std::string path = dir + "\\" + name + ".bmp";
+        WriteFile(path, f);
+        const int32_t n = load(path);
+        DeleteFileA(path.c_str());
+        return n;
+    };
+    auto shortPixels = Bmp24(40, 40, Sample);
+    shortPixels.resize(54 + 100);
+    auto farPixels = Bmp24(2, 2, Sample);
+    farPixels[10] = 0xF0;
+    farPixels[11] = 0xFF;
+    auto huge = Bmp24(1, 1, Sample);
+    huge[18] = 0x40, huge[19] = 0x9C, huge[22] = 0x40, huge[23] = 0x9C;  // 40000 x 40000
+    auto noTable = Bmp24(4, 4, Sample);
+    noTable[28] = 8;  // 8 bits a pixel, so a colour table of 256 entries that is not there
+    noTable.resize(54 + 16);
+    auto rle = Bmp24(4, 4, Sample);
+    rle[28] = 8, rle[30] = 1;   // run-length encoded, 8 bits
+    rle[34] = 0xFF, rle[35] = 0xFF;  // and a size of its runs past the file's end
+    rle.resize(54 + 1024 + 4);
+    const int32_t got[] = {hostile(shortPixels, "short"), hostile(farPixels, "far"), hostile(huge, "huge"),
+                           hostile(noTable, "notable"), hostile(rle, "rle")};
+    Check(got[0] == 481 && got[1] == 481 && got[2] == 7 && got[3] == 481 && got[4] == 481,
+          "cut-off pixels, pixels past the end, a missing colour table and runs past the end raise 481, a "
+          "40000 x 40000 header 7: " + std::to_string(got[0]) + " " + std::to_string(got[1]) + " " +
+              std::to_string(got[2]) + " " + std::to_string(got[3]) + " " + std::to_string(got[4]));
+    // A run-length encoded picture whose writer left the size of its runs
+    // out still loads: 4 x 1, one run of magenta over a two-colour table.
+    {
+        std::vector<uint8_t> r = {'B', 'M'};
+        Put(r, 14 + 40 + 8 + 4, 4);
+        Put(r, 0, 4);
+        Put(r, 14 + 40 + 8, 4);
+        for (uint32_t v : {40u, 4u, 1u}) Put(r, v, 4);
+        Put(r, 1, 2);
+        Put(r, 8, 2);
+        for (uint32_t v : {1u, 0u, 2835u, 2835u, 2u, 0u}) Put(r, v, 4);
+        Put(r, 0x00FF00FF, 4);
+        Put(r, 0, 4);
+        for (uint8_t v : {4, 0, 0, 1}) r.push_back(v);
+        const std::string path = dir + "\\runs.bmp";
+        WriteFile(path, r);
+        vexo::Ref<vexo::Picture> pic;
+        const int32_t n = Raised([&] { pic = api::LoadPicture(path); });
+        vexo::BITMAP bm;
+        const vexo::HDC dc = api::CreateCompatibleDC(0);
+        const vexo::HGDIOBJ old = pic ? api::SelectObject(dc, pic->Handle()) : 0;
+        Check(n == 0 && pic && api::GetObjectA(pic->Handle(), 24, bm) == 24 && bm.bmWidth == 4 &&
+                  bm.bmHeight == 1 && api::GetPixel(dc, 3, 0) == 0xFF00FF,
+              "a run-length encoded picture without the size of its runs loads (" + std::to_string(n) + ")");
+        if (old) api::SelectObject(dc, old);
+        api::DeleteDC(dc);
+        DeleteFileA(path.c_str());
+    }
     Check(load(icon) == 481, "an icon file, a picture without a bitmap, raises 481 (" + std::to_string(load(icon)) + ")");
     Check(api::ErrorText(481) == "Invalid picture" && api::ErrorText(53) == "File not found" &&
               api::ErrorText(326) == "Resource with identifier not found" &&
