@@ -165,6 +165,11 @@ if [ -z "${DISPLAY:-}" ] && command -v Xvfb >/dev/null; then
   xvfb_pid=$!
   read -r -t 20 number <&3 && export DISPLAY=":$number"
 fi
+# The Wine session so far started without a display, and its desktop
+# process would keep every later program from creating windows: the
+# programs start a session of their own on it.
+"$server" -k 2>/dev/null || true
+"$server" -w 2>/dev/null || true
 for program in "$dir"/bin/platform_*.exe; do
   [ -e "$program" ] || continue
   name=$(basename "$program" .exe)
