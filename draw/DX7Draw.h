@@ -372,7 +372,7 @@ public:
     /// source's pixel (0, 0); any other value draws every pixel. The source is
     /// copied first, so it may be the destination. @p ddpPalette is not used.
     /// @errors_resume
-    /// @onfailure The error of a lock or pixel access that kept the blit from
+    /// @onfailure The error of a lock or pixel-array access that kept the blit from
     /// running (nothing is drawn then), else that of the closing unlock, else 0.
     /// @defaults @p bTransparent: VB_TRUE. @p nWidth or @p nHeight below 1: the
     /// source's width or height (a value instead of a variable is accepted;
