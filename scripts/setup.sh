@@ -10,7 +10,7 @@ pkgs=(build-essential dpkg-dev cmake ninja-build pkg-config git
       libstb-dev libfreetype-dev libfontconfig-dev fonts-vlgothic fonts-dejavu-core
       libgtest-dev libgmock-dev googletest libbenchmark-dev
       xvfb xfonts-base x11-apps imagemagick sox
-      libx11-dev libxi-dev libxtst-dev libsoxr-dev
+      libx11-dev libxi-dev libxtst-dev libsoxr-dev doxygen
       "$@")
 missing=()
 for p in "${pkgs[@]}"; do

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Builds and runs every test: once as a normal build, once with
-# AddressSanitizer and UndefinedBehaviorSanitizer.
+# Builds the reference, then builds and runs every test: once as a normal
+# build, once with AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
+# The reference: any undocumented public member fails the run.
+bash scripts/reference.sh build/reference
 bash scripts/build.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 (cd build && ctest --output-on-failure -j2)
 # Installs the plain build into a temporary prefix and builds a game against it.
