@@ -1,6 +1,9 @@
 // Where the demo's component objects come from: see Components.h.
 #include "Components.h"
 
+#include <dlfcn.h>
+#include <link.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -17,13 +20,13 @@ namespace {
 struct Entry {
     const char* progId;
     const char* clsid;
-    const char* builtLibrary;  // registered into a temporary registry when needed
+    const char* soname;  // the linked library, registered into a temporary registry when needed
 };
 const Entry kEntries[4] = {
-    {"VexoDX7Draw.DX7Draw", "{D81D90D2-4865-11D4-96A2-009099162206}", VEXO_DEMO_DRAW_LIB},
-    {"VexoDX7Input.DXInput", "{73A01E45-18A9-11D4-96A2-009099162206}", VEXO_DEMO_INPUT_LIB},
-    {"VexoDX7Sound.DX7Sound", "{73A01E57-18A9-11D4-96A2-009099162206}", VEXO_DEMO_SOUND_LIB},
-    {"VexoDX7Music.DXMusic", "{73A01E51-18A9-11D4-96A2-009099162206}", VEXO_DEMO_MUSIC_LIB},
+    {"VexoDX7Draw.DX7Draw", "{D81D90D2-4865-11D4-96A2-009099162206}", VEXO_DEMO_DRAW_SONAME},
+    {"VexoDX7Input.DXInput", "{73A01E45-18A9-11D4-96A2-009099162206}", VEXO_DEMO_INPUT_SONAME},
+    {"VexoDX7Sound.DX7Sound", "{73A01E57-18A9-11D4-96A2-009099162206}", VEXO_DEMO_SOUND_SONAME},
+    {"VexoDX7Music.DXMusic", "{73A01E51-18A9-11D4-96A2-009099162206}", VEXO_DEMO_MUSIC_SONAME},
 };
 
 struct State {
@@ -47,6 +50,19 @@ std::string Why(vexo::com::HRESULT hr) {
     return vexo::com::StatusText(hr) + (detail.empty() ? "" : " (" + detail + ")");
 }
 
+// The file the loader took for a library this program links. Asked at run
+// time, so an installed or moved demo registers the libraries it runs rather
+// than the build tree's.
+std::string LoadedPath(const char* soname) {
+    void* h = dlopen(soname, RTLD_LAZY | RTLD_NOLOAD);
+    if (!h) return {};
+    link_map* map = nullptr;
+    std::string path;
+    if (dlinfo(h, RTLD_DI_LINKMAP, &map) == 0 && map && map->l_name) path = map->l_name;
+    dlclose(h);
+    return path;
+}
+
 // Without a registry of the user's choosing and with a class not registered,
 // the demo registers the libraries it was built with into a registry of its own.
 bool EnsureRegistered() {
@@ -68,9 +84,16 @@ bool EnsureRegistered() {
     S().tempRegistry = dir;
     setenv("VEXO_REGISTRY", dir, 1);
     for (const Entry& e : kEntries) {
-        const vexo::com::HRESULT hr = vexo::com::RegisterServer(e.builtLibrary);
+        const std::string path = LoadedPath(e.soname);
+        if (path.empty()) {
+            const char* why = dlerror();
+            std::fprintf(stderr, "--activate: cannot tell where %s was loaded from: %s\n", e.soname,
+                         why ? why : "not loaded");
+            return false;
+        }
+        const vexo::com::HRESULT hr = vexo::com::RegisterServer(path);
         if (vexo::com::Failed(hr)) {
-            std::fprintf(stderr, "--activate: cannot register %s: %s\n", e.builtLibrary, Why(hr).c_str());
+            std::fprintf(stderr, "--activate: cannot register %s: %s\n", path.c_str(), Why(hr).c_str());
             return false;
         }
     }

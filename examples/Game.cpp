@@ -377,6 +377,14 @@ bool GameOption(int argc, char** argv, int& i) {
 
 const char* GameUsage() { return "[--scene garden|palette|tour] [--wav FILE] [--fps N]"; }
 
+const char* GameHelp() {
+    return "  --scene garden|palette|tour  the scenes to run (default tour: garden, night garden, garden again)\n"
+           "  --wav FILE                   render the run's audio into FILE (the sound card stays silent)\n"
+           "  --fps N                      frame pace, 1 to 1000 frames a second (default 60)\n";
+}
+
+const std::string& GameWavFile() { return Opts().wav; }
+
 std::unique_ptr<Module> MakeGame(int totalFrames, const std::string& png) {
     return std::make_unique<Game>(totalFrames, png);
 }

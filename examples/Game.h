@@ -26,6 +26,10 @@ namespace demo {
 //   --fps N                       frame pace for TimeStopper (default 60)
 bool GameOption(int argc, char** argv, int& i);
 const char* GameUsage();
+// The same flags for --help, a line each.
+const char* GameHelp();
+// The file --wav names ("" without it), checked before the run.
+const std::string& GameWavFile();
 
 // The game as one module; `totalFrames` -1 runs until the window closes,
 // `png` names the last frame's file (each scene's own picture is saved

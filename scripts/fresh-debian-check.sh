@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# fresh-debian-check.sh [--tarball FILE] [--keep] [--dir DIR]
+# fresh-debian-check.sh [--tarball FILE] [--keep] [--dir DIR] [--deb FILE]
 #
 # Runs the README's test command (bash scripts/test.sh) as a newcomer would:
 # as root in a minimal Debian 12 root made by debootstrap, with a copy of this
@@ -14,18 +14,25 @@
 #   --keep          leave the root in place afterwards (it is printed)
 #   --dir DIR       make the root in DIR (must not exist; default: a new
 #                   folder under /var/tmp)
+#   --deb FILE      instead of the tests: install the package FILE (made by
+#                   cpack in a build tree) with what apt takes from its Depends,
+#                   and only a compiler, cmake, pkg-config and ImageMagick
+#                   beside it, then build and run the game of examples/consumer
+#                   against it (scripts/consumer-check.sh --installed /usr)
 # VEXO_FRESH_TARBALL=FILE does the same as --tarball FILE.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tarball=${VEXO_FRESH_TARBALL:-}
 keep=0
 dir=
+deb=
 while [ $# -gt 0 ]; do
   case $1 in
     --tarball) tarball=$2; shift 2 ;;
     --keep) keep=1; shift ;;
     --dir) dir=$2; shift 2 ;;
-    -h|--help) sed -n '2,16p' "$0"; exit 0 ;;
+    --deb) deb=$(realpath "$2"); shift 2 ;;
+    -h|--help) sed -n '2,21p' "$0"; exit 0 ;;
     *) echo "fresh-debian-check: unknown option $1" >&2; exit 2 ;;
   esac
 done
@@ -128,6 +135,20 @@ in_root() {
     PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
     bash -c "cd /root/vexo && $1"
 }
+if [ -n "$deb" ]; then
+  cp "$deb" "$root/root/$(basename "$deb")"
+  echo "fresh-debian-check: installing $(basename "$deb") in the new root and building the consumer against it"
+  start=$(date +%s)
+  status=0
+  in_root "export DEBIAN_FRONTEND=noninteractive && apt-get update -qq &&
+           apt-get install -y -qq --no-install-recommends /root/$(basename "$deb") g++ make cmake ninja-build \
+             pkg-config imagemagick >/dev/null &&
+           dpkg-query -W -f='\${Package} \${Version}\n' vexo timgm6mb-soundfont fonts-dejavu-core fonts-vlgothic &&
+           bash scripts/consumer-check.sh --installed /usr" || status=$?
+  echo "fresh-debian-check: the package check exited with $status after $(( $(date +%s) - start )) s"
+  exit "$status"
+fi
+
 echo "fresh-debian-check: running bash scripts/test.sh in the new root"
 start=$(date +%s)
 status=0

@@ -6,13 +6,14 @@ set -euo pipefail
 # files (wine64-tools, libwine-dev) make the type libraries, wine64 runs the
 # tests, python3 runs scripts/check-windows-dlls.py.
 # xfonts-base: SDL's X11 message box draws with the X core fonts, which Xvfb
-# only recommends; without them no dialog can open.
-pkgs=(build-essential cmake ninja-build pkg-config git
+# only recommends; without them no dialog can open. dpkg-dev: cpack's .deb
+# reads its library dependencies with dpkg-shlibdeps.
+pkgs=(build-essential dpkg-dev cmake ninja-build pkg-config git
       libsdl2-dev libsndfile1-dev libfluidsynth-dev timgm6mb-soundfont
       libstb-dev libfreetype-dev libfontconfig-dev fonts-vlgothic fonts-dejavu-core
       libgtest-dev libgmock-dev googletest libbenchmark-dev
       xvfb xfonts-base x11-apps imagemagick sox
-      libx11-dev libxi-dev libxtst-dev libsoxr-dev
+      libx11-dev libxi-dev libxtst-dev libsoxr-dev doxygen
       mingw-w64 wine64 wine64-tools libwine-dev python3
       "$@")
 missing=()

@@ -165,8 +165,8 @@ if [ -z "${DISPLAY:-}" ] && command -v Xvfb >/dev/null; then
   xvfb_pid=$!
   read -r -t 20 number <&3 && export DISPLAY=":$number"
 fi
-# The prefix's desktop process started without a display (wineboot, regsvr32)
-# and would keep windows from every later program: start again with one.
+# The prefix's desktop process started without a display and would refuse
+# every window; ending the server lets the programs start one on this display.
 "$server" -k 2>/dev/null || true
 "$server" -w 2>/dev/null || true
 for program in "$dir"/bin/platform_*.exe; do

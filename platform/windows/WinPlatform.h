@@ -17,6 +17,22 @@ WindowService& Windows();
 GdiService& Gdi();
 HostRuntime& Runtime();
 
+// Error numbers of the host run time beyond common/'s.
+inline constexpr int32_t kErrOutOfMemory = 7;
+inline constexpr int32_t kErrFileNotFound = 53;
+inline constexpr int32_t kErrResourceNotFound = 326;
+inline constexpr int32_t kErrInvalidPicture = 481;
+
+// The host run time's picture loaders (Picture.cpp). A missing file raises
+// 53, one larger than 256 MB 7, one that is no bitmap picture 481; a bitmap
+// resource of the program's module that is not there raises 326.
+Ref<Picture> LoadPictureFile(const std::string& file);
+Ref<Picture> LoadBitmapResource(const std::string& resId, int32_t type);
+// Refuses a bitmap file whose headers claim more than its `length` bytes
+// hold (481; 7 for a picture past 32768 pixels a side or 64 Mi pixels), and
+// writes into the headers the counts the system would otherwise misread.
+void CheckBitmapFile(uint8_t* file, size_t length);
+
 // The DirectDraw family; the other families register in plat::Families.
 Ref<DirectDraw7> CreateDirectDraw(const std::string& guid);
 
