@@ -11,6 +11,8 @@
 // with by-reference arguments as references to the caller's variables. Both
 // must give the same status, result, written-back arguments and error text
 // (the early one through ISupportErrorInfo and GetErrorInfo).
+#include "tests/windows/ProgramChecks.h"
+
 #include <windows.h>
 #include <oleauto.h>
 
@@ -21,12 +23,7 @@
 
 namespace {
 
-int failures = 0;
-
-void Check(bool ok, const std::string& what) {
-    std::printf("%s %s\n", ok ? "ok  " : "FAIL", what.c_str());
-    if (!ok) ++failures;
-}
+void Check(bool ok, const std::string& what) { vexo::testing::Expect(ok, what); }
 
 std::wstring Wide(const std::string& s) { return std::wstring(s.begin(), s.end()); }
 std::string Narrow(const wchar_t* s) {
@@ -463,6 +460,6 @@ int main(int argc, char** argv) {
     if (d) d->Release();
     DestroyWindow(w);
     CoUninitialize();
-    std::printf("%d failure(s)\n", failures);
-    return failures ? 1 : 0;
+    std::printf("%d failure(s)\n", vexo::testing::Failures());
+    return vexo::testing::Failures() ? 1 : 0;
 }
