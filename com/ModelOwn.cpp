@@ -12,6 +12,7 @@
 #include <stdexcept>
 
 #include "com/Com.h"
+#include "com/DateParse.h"
 
 namespace vexo::com {
 
@@ -532,7 +533,14 @@ HRESULT VariantChangeType(VARIANT* dest, const VARIANT* src, uint16_t, VARTYPE v
         }
     } else {
         Num n;
-        if (HRESULT hr = ToNum(v, n); Failed(hr)) return hr;
+        HRESULT hr = ToNum(v, n);
+        // Text that is no number may still be a date ("2026-12-08 10:30").
+        if (hr == DISP_E_TYPEMISMATCH && vt == VT_DATE && v->vt == VT_BSTR) {
+            n = Num{};
+            n.real = true;
+            hr = DateFromText(Utf8FromBstr(v->bstrVal), n.d);
+        }
+        if (Failed(hr)) return hr;
         n = SignedBits(n);
         switch (vt) {
             case VT_BOOL: out.boolVal = (n.real ? n.d != 0 : n.m != 0) ? VARIANT_TRUE : VARIANT_FALSE; break;

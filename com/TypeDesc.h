@@ -86,4 +86,18 @@ bool NamesEqual(const std::string& a, const std::string& b);
 // default interface and the creatable class.
 std::string WriteIdl(const ClassDesc& d);
 
+// The typed half of the dual interface as a C++ header: the abstract class
+// with one entry per method in interface order (the vtable a client binds
+// to, after the seven of IUnknown and IDispatch), the enumerations as
+// constants, and the class that forwards each entry into the dispatch path
+// by its identifier.
+std::string WriteTyped(const ClassDesc& d);
+
+// Everything the typed header is written from, as text: the interface, each
+// method with its parameters' types and passing and its result, and the
+// enumerations. The header keeps it, so a component can tell a header made
+// from another description.
+std::string VtableSignature(const ClassDesc& d);
+bool TypedMatches(const ClassDesc& d, const char* signature);
+
 }  // namespace vexo::com

@@ -9,9 +9,9 @@ imports only system DLLs (no C or C++ run time of the compiler's own).
 32-bit DLLs also: the entry points and every COM method (IUnknown,
 IDispatch, IClassFactory and each typed interface entry) are __stdcall, the
 callee popping the bytes its parameters take (the '@N' of the symbol), the
-typed entries' counts taken from the typed interface headers (in the source
-or generated into the build directory); and their code agrees: every 'ret'
-of such a method pops those bytes.
+typed entries' counts taken from the typed interface headers the build
+generated (BUILD_DIR/generated); and their code agrees: every 'ret' of such
+a method pops those bytes.
 Prints one line per check and exits 1 when one fails.
 """
 import glob
@@ -28,7 +28,6 @@ COM_METHODS = {'QueryInterface': 12, 'AddRef': 4, 'Release': 4, 'GetTypeInfoCoun
 SYSTEM_DLLS = {'kernel32.dll', 'msvcrt.dll', 'oleaut32.dll', 'ole32.dll', 'advapi32.dll', 'user32.dll',
                'gdi32.dll', 'ddraw.dll', 'dinput.dll', 'dsound.dll', 'winmm.dll', 'msacm32.dll'}
 
-ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 failures = 0
 
 
@@ -43,12 +42,9 @@ def run(*cmd, stdin=None):
 
 
 def typed_entries(build):
-    """Interface name -> {method: parameter count} from the typed headers,
-    committed in the source or generated into the build directory."""
+    """Interface name -> {method: parameter count} from the generated typed headers."""
     out = {}
-    headers = glob.glob(os.path.join(ROOT, '*', '*Typed.h')) + glob.glob(
-        os.path.join(build, '**', '*Typed.h'), recursive=True)
-    for header in headers:
+    for header in glob.glob(os.path.join(build, 'generated', '*', '*Typed.h')):
         text = open(header).read()
         iface = re.search(r'struct (\w+) : IDispatch \{', text)
         if not iface:
@@ -82,6 +78,7 @@ def main():
     dlls = sorted(glob.glob(os.path.join(build, 'bin', '*.dll')))
     check(len(dlls) == 4, '%d component DLLs in %s/bin' % (len(dlls), build))
     typed = typed_entries(build)
+    check(len(typed) == 4, '%d generated typed interfaces in %s/generated' % (len(typed), build))
     for dll in dlls:
         name = os.path.basename(dll)
         dump = run(triple + '-objdump', '-p', dll)

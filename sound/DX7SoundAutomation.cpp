@@ -1,9 +1,10 @@
-// DX7Sound as an in-process automation component: the description of its
-// interface _DX7Sound, the dispatch table made from it and the library's
-// four entry points.
+// DX7Sound as an in-process automation component: the dispatch table made
+// from the description of its interface _DX7Sound (DX7SoundDescription.cpp)
+// and the library's four entry points.
 #include <stdexcept>
 
 #include "com/Automation.h"
+#include "com/Descriptions.h"
 #include "sound/DX7SoundTyped.h"
 #include "common/Platform.h"
 #include "sound/DX7Sound.h"
@@ -13,34 +14,7 @@ namespace {
 
 using namespace vexo::com;
 
-constexpr uint8_t R = kByRef, V = kByVal, RO = kByRef | kOptional;
-
-const ClassDesc kDesc{
-    "VexoDX7Sound",
-    "DX7Sound",
-    "_DX7Sound",
-    MakeGuid("{84FB2748-F8EF-11D3-96A1-009099162206}"),
-    17,
-    0,
-    MakeGuid("{73A01E57-18A9-11D4-96A2-009099162206}"),
-    MakeGuid("{73A01E56-18A9-11D4-96A2-009099162206}"),
-    {
-        {"DsSetFormat", Ty::Void, {{"SamplesHz", Ty::Long, V}, {"Bitrate", Ty::Long, V}, {"nChannels", Ty::Long, V}}},
-        {"DsFree", Ty::Void, {{"DsSegmentID", Ty::Long, R}}},
-        {"DsSetPan", Ty::Long, {{"DsSegment_ID", Ty::Long, R}, {"pan", Ty::Long, V}}},
-        {"DsStop", Ty::Long, {{"DsSegment_ID", Ty::Long, R}}},
-        {"DsClose", Ty::Void, {}},
-        {"DsPlayLooping", Ty::Long, {{"DsSegment_ID", Ty::Long, R}}},
-        {"DsPlay", Ty::Long, {{"DsSegment_ID", Ty::Long, R}, {"bFlags", Ty::Bool, RO, 0}}},
-        {"DsCreate", Ty::Long,
-         {{"DsSegment_ID", Ty::Long, R}, {"Filename", Ty::String, V}, {"nBuffer", Ty::Long, RO, 1}}},
-        {"DsSetVolume", Ty::Long, {{"DsSegment_ID", Ty::Long, R}, {"vol", Ty::Long, V}}},
-        {"DsSetup", Ty::Long,
-         {{"hWnd", Ty::Long, V}, {"SamplesHz", Ty::Long, RO, 22050}, {"Bitrate", Ty::Long, RO, 8},
-          {"Channels", Ty::Long, RO, 2}}},
-    },
-    {},
-};
+const ClassDesc& kDesc = DX7SoundDescription();
 
 const std::vector<NamedThunk<DX7Sound>> kThunks{
     {"DsSetFormat", [](DX7Sound& o, Args& a) { o.DsSetFormat(a.Long(0), a.Long(1), a.Long(2)); }},
@@ -59,9 +33,9 @@ std::string Describe(int32_t number) { return api::ErrorText(number); }
 
 DispatchBase* Create(ModuleCounts& counts) {
     static const auto table = MakeTable(kDesc, kThunks);
-    // The typed entries are written from this description: a different
-    // method count means they are stale, a build fault.
-    if (typed::_DX7SoundEntries::kMethods != kDesc.methods.size())
+    // The typed entries are generated from this description; any other
+    // header (a stale copy found first on the include path) is a build fault.
+    if (!TypedMatches(kDesc, typed::_DX7SoundEntries::kSignature))
         throw std::logic_error("_DX7Sound: typed entries differ from the description");
     auto* o = new DispatchObject<DX7Sound>(kDesc, table, counts, &Describe);
     o->AttachTyped<typed::_DX7SoundEntries>();

@@ -181,6 +181,60 @@ TEST(ComVariant, ScriptStringFormsAndReferenceChains) {
     To(MakeByRef(VT_VARIANT, nullptr), VT_I4, E_INVALIDARG);
 }
 
+// Text to Date reads the forms a script's date conversion takes (month
+// first, as the default settings write dates) and refuses the rest with a
+// type mismatch; a number in text still reads as the serial it is.
+TEST(ComVariant, DateTextConvertsByScriptRules) {
+    auto date = [](const char* text, HRESULT expect = S_OK) {
+        VARIANT s = MakeBstr(text);
+        VARIANT d = To(s, VT_DATE, expect);
+        VariantClear(&s);
+        EXPECT_EQ(d.vt, expect == S_OK ? VT_DATE : VT_EMPTY) << text;
+        return d.date;
+    };
+    const double day = 46364;  // 8 December 2026
+    for (const char* text : {"2026-12-08", "12/8/2026", "12-08-2026", "12.8.2026", "8 December 2026",
+                             "8 dec 2026", "December 8, 2026", "Dec. 8, 2026", "2026 December 8", "12/8/26",
+                             "  12/8/2026  "})
+        EXPECT_EQ(date(text), day) << text;
+    EXPECT_EQ(date("8/12/2026"), 46246);   // month first: 12 August
+    EXPECT_EQ(date("13/12/2026"), 46369);  // no 13th month: the day came first
+    EXPECT_EQ(date("10:30"), 0.4375);
+    EXPECT_EQ(date("10:30 AM"), 0.4375);
+    EXPECT_NEAR(date("10:30:15 pm"), (22 * 3600 + 30 * 60 + 15) / 86400.0, 1e-12);
+    EXPECT_EQ(date("12 PM"), 0.5);
+    EXPECT_EQ(date("12:00 AM"), 0);
+    EXPECT_EQ(date("2026-12-08 10:30:00"), day + 0.4375);
+    EXPECT_EQ(date("12/8/2026 6:00:00 PM"), day + 0.75);
+    EXPECT_EQ(date("2000-02-29"), 36585);
+    EXPECT_EQ(date("1/1/30"), 10959);  // two-digit years: 30-99 are 19xx, 00-29 20xx
+    EXPECT_EQ(date("1/1/29"), 47119);
+    EXPECT_EQ(date("1/1/100"), -657434);
+    EXPECT_EQ(date("12/31/9999"), 2958465);
+    // Before day 0 the time still counts away from it.
+    EXPECT_EQ(date("12/29/1899 6:00"), -1.25);
+    EXPECT_EQ(date("36526.5"), 36526.5);
+    // What the conversion to text writes reads back.
+    VARIANT d;
+    d.vt = VT_DATE;
+    d.date = day + 0.75;
+    VARIANT text = To(d, VT_BSTR);
+    EXPECT_EQ(To(text, VT_DATE).date, day + 0.75);
+    VariantClear(&text);
+
+    for (const char* bad : {"", "   ", "hello", "2026-02-29", "2/30/2026", "13/45/2026", "0/8/2026", "12/0/2026",
+                            "12/8", "8 December", "2026-12-08 10", "1/1/99999", "12/31/10000", "25:00",
+                            "10:60", "10:30:60", "13:00 PM", "0 AM", "10:30:15:20", "10::30", "10:30 10:30",
+                            "12//8/2026", "-12/8/2026", "12/8/2026/", "8 Decembre 2026", "8 December May 2026",
+                            "2026-12-08T10:30", "12/8/2026 AM", "$12/8/2026"})
+        date(bad, DISP_E_TYPEMISMATCH);
+    EXPECT_EQ(ErrorNumberFromHresult(DISP_E_TYPEMISMATCH, nullptr), 13);
+    // Text is read as a date only for a date: a Long is still refused.
+    VARIANT s = MakeBstr("2026-12-08");
+    To(s, VT_I4, DISP_E_TYPEMISMATCH);
+    VariantClear(&s);
+}
+
 TEST(ComVariant, StringsArraysAndCopiesOwnTheirMemory) {
     const std::string text = "caf\xC3\xA9 \xE6\xBC\xA2 \xF0\x9F\x98\x80";
     BSTR b = BstrFromUtf8(text);
