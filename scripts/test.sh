@@ -18,13 +18,12 @@ export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktra
 (cd build-asan && ctest --output-on-failure -j2)
 unset ASAN_OPTIONS UBSAN_OPTIONS
 
-# The type libraries come from the Linux vexocom: the build tree above
-# serves (scripts/windows-idl.sh builds only what is missing there).
+# Each cross-build makes its own host generator of the interface
+# definitions and typed headers; nothing of the Linux trees is needed.
 start=$SECONDS
 for arch in x86_64 i686; do
   dir=build-win$([ $arch = x86_64 ] && echo 64 || echo 32)
-  bash scripts/build.sh "$dir" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-$arch.cmake -DCMAKE_BUILD_TYPE=Release \
-    -DVEXO_HOST_BUILD_DIR="$PWD/build"
+  bash scripts/build.sh "$dir" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-$arch.cmake -DCMAKE_BUILD_TYPE=Release
   python3 scripts/check-windows-dlls.py "$dir" $arch-w64-mingw32
 done
 status=0
