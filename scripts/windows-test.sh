@@ -263,5 +263,35 @@ done
 "$wine" reg delete "$R\\CLSID\\$hclsid" /f >/dev/null 2>&1 || true
 "$wine" reg delete "$R\\VexoTest.ScriptHelper" /f >/dev/null 2>&1 || true
 
+echo "== pixel peer check (the same scenarios on the software platform and on Wine's DirectDraw)"
+# The Linux twin comes from the Linux build tree build/ (built there when
+# missing; VEXO_PEER_LINUX names another peer_scenarios program); the two
+# outputs are compared pixel for pixel, the differences listed in
+# tests/peer/known-differences.txt allowed with their causes.
+if [ -e "$dir/bin/peer_scenarios.exe" ]; then
+  peer_linux=${VEXO_PEER_LINUX:-}
+  if [ -z "$peer_linux" ]; then
+    if [ -f build/build.ninja ] &&
+       cmake --build build -j2 --target peer_scenarios >"$base/peer-build.log" 2>&1; then
+      peer_linux=$PWD/build/bin/peer_scenarios
+    else
+      tail -20 "$base/peer-build.log" 2>/dev/null || true
+    fi
+  fi
+  if [ -z "$peer_linux" ] || [ ! -x "$peer_linux" ]; then
+    fail "peer check: no Linux peer_scenarios (build the Linux tree build/, or set VEXO_PEER_LINUX)"
+  elif ! VEXO_BACKEND=headless SDL_AUDIODRIVER=dummy "$peer_linux" "$base/peer-linux.txt" 2>"$base/peer-linux.log"; then
+    fail "peer check: the Linux scenarios:"; grep -v '^ok' "$base/peer-linux.log" | head -20
+  elif ! "$wine" "$dir/bin/peer_scenarios.exe" "$(win "$base")\\peer-windows.txt" 2>"$base/peer-windows.log" </dev/null; then
+    fail "peer check: the Windows scenarios:"; grep -v '^ok' "$base/peer-windows.log" | head -20
+  elif python3 scripts/peer-compare.py "$base/peer-linux.txt" "$base/peer-windows.txt" tests/peer/known-differences.txt \
+       >"$base/peer-compare.log"; then
+    ok "peer check: $(grep -c identical "$base/peer-compare.log") scenarios identical, $(grep -c 'known:' "$base/peer-compare.log") known differences"
+    grep 'known:' "$base/peer-compare.log" | sed 's/^ok    /      /' || true
+  else
+    fail "peer check:"; grep -v '^ok' "$base/peer-compare.log"
+  fi
+fi
+
 echo "== $fails failure(s)"
 [ $fails = 0 ]

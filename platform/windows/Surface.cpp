@@ -65,6 +65,7 @@ int32_t WinSurface::BltFx(RECT& dest, const Ref<DirectDrawSurface7>& src, RECT& 
     IDirectDrawSurface7* from = SysOf(src);
     if (!from && !(flags & (DDBLT_COLORFILL | DDBLT_DEPTHFILL))) return kInvalidArg;
     ::DDBLTFX sys = ToSys(fx);
+    if (from && DrawsItsOwnTurn(DWORD(flags), sys.dwDDFX)) return TurnBlt(s_.get(), dest, from, srcRect, DWORD(flags), sys);
     ::RECT d, s;
     return int32_t(s_->Blt(const_cast<::RECT*>(OptRect(dest, d)), from,
                            from ? const_cast<::RECT*>(OptRect(srcRect, s)) : nullptr, DWORD(flags), &sys));

@@ -55,6 +55,12 @@ inline const ::RECT* OptRect(const vexo::RECT& r, ::RECT& storage) {
 vexo::DDSURFACEDESC2 FromSys(const ::DDSURFACEDESC2& d);
 ::DDBLTFX ToSys(const vexo::DDBLTFX& fx);
 
+// Effects blits turning by 90 or 270 degrees are drawn by TurnBlt (see
+// Rotate.cpp); it returns a blit status.
+bool DrawsItsOwnTurn(DWORD flags, DWORD ddfx);
+int32_t TurnBlt(IDirectDrawSurface7* dst, const vexo::RECT& dest, IDirectDrawSurface7* src, const vexo::RECT& srcRect,
+                DWORD flags, const ::DDBLTFX& fx);
+
 // The colour table of a 1-, 4- or 8-bit bitmap file as 256 entries (the rest
 // black). A file that cannot be opened raises 0x80070002; one without a
 // colour table, or whose headers do not fit the file, E_FAIL.
