@@ -45,4 +45,21 @@ bool ExpectStatus(int32_t want, const std::string& what, F&& f) {
     return Expect(got == want, what + " gives " + Hex(got) + (got == want ? "" : ", expected " + Hex(want)));
 }
 
+// `got` equals `want`; names both in hexadecimal when not.
+inline bool ExpectHex(uint32_t got, uint32_t want, const std::string& what) {
+    return Expect(got == want,
+                  what + (got == want ? "" : ": got " + Hex(int32_t(got)) + ", expected " + Hex(int32_t(want))));
+}
+
+// Runs a group of checks; an unexpected raise fails the group, not the
+// program.
+template <class F>
+void Group(const char* name, F&& f) {
+    try {
+        f();
+    } catch (const VbError& e) {
+        Expect(false, std::string(name) + " raised " + Hex(e.number()));
+    }
+}
+
 }  // namespace vexo::testing

@@ -8,12 +8,12 @@
 
 #include "common/DDraw.h"
 #include "common/Platform.h"
-#include "WinCheck.h"
+#include "ProgramChecks.h"
 
 #include <windows.h>
 
 using namespace vexo;
-using namespace vexo::wintest;
+using namespace vexo::testing;
 
 namespace {
 
@@ -91,9 +91,9 @@ void Locks(const Ref<DirectDraw7>& dd) {
     for (int32_t bpp : {8, 16, 24, 32}) {
         const std::string at = " at " + std::to_string(bpp) + " bits";
         Ref<DirectDrawSurface7> s;
-        const int32_t made = ErrorOf([&] { s = Make(dd, 5, 4, bpp); });
+        const int32_t made = StatusOf([&] { s = Make(dd, 5, 4, bpp); });
         if (made) {
-            std::printf("note  no %d-bit off-screen surface here (%s)\n", bpp, Hex(uint32_t(made)).c_str());
+            std::printf("note  no %d-bit off-screen surface here (%s)\n", bpp, Hex(made).c_str());
             Expect(bpp == 24, "a surface" + at);
             continue;
         }
@@ -106,15 +106,15 @@ void Locks(const Ref<DirectDraw7>& dd) {
         s->Lock(part, d, 1, 0);
         ExpectHex(uint32_t(s->GetLockedPixel(3, 2)), (uint32_t(3 * 37 + 2 * 101) * 0x01030507u) & top,
                   "a rectangle lock reads in surface coordinates" + at);
-        Expect(ErrorOf([&] { s->GetLockedPixel(0, 0); }) == kBadParams, "a pixel outside the lock is refused" + at);
+        Expect(StatusOf([&] { s->GetLockedPixel(0, 0); }) == kBadParams, "a pixel outside the lock is refused" + at);
         LockedArray a = s->GetLockedArray();
         Expect(a.Width() == 3 * bpp / 8 && a.Height() == 2, "the locked array spans the rectangle" + at);
-        Expect(ErrorOf([&] { a(a.Width(), 0); }) == ERR_SUBSCRIPT, "the locked array is bounds-checked" + at);
+        Expect(StatusOf([&] { a(a.Width(), 0); }) == ERR_SUBSCRIPT, "the locked array is bounds-checked" + at);
         a(0, 0) = 0x5A;
-        Expect(ErrorOf([&] { s->Lock(part, d, 1, 0); }) == kBusy, "a second lock reports busy" + at);
+        Expect(StatusOf([&] { s->Lock(part, d, 1, 0); }) == kBusy, "a second lock reports busy" + at);
         s->Unlock(part);
-        Expect(ErrorOf([&] { s->Unlock(part); }) == kNotLocked, "a second unlock reports not locked" + at);
-        Expect(ErrorOf([&] { s->GetLockedPixel(1, 1); }) == kNotLocked, "no pixel access unlocked" + at);
+        Expect(StatusOf([&] { s->Unlock(part); }) == kNotLocked, "a second unlock reports not locked" + at);
+        Expect(StatusOf([&] { s->GetLockedPixel(1, 1); }) == kNotLocked, "no pixel access unlocked" + at);
         vexo::RECT all;
         s->Lock(all, d, 1, 0);
         ExpectHex(uint32_t(s->GetLockedPixel(1, 1)) & 0xFF, 0x5A, "a write through the array lands at its corner" + at);
@@ -143,7 +143,7 @@ void Blits(const Ref<DirectDraw7>& dd) {
     vexo::RECT all;
     dst->BltColorFill(all, 0xEE);
     vexo::DDCOLORKEY key{0x22, 0x99};
-    Expect(ErrorOf([&] { src->GetColorKey(8, key); }) == kNoKey, "GetColorKey without a key");
+    Expect(StatusOf([&] { src->GetColorKey(8, key); }) == kNoKey, "GetColorKey without a key");
     ExpectHex(uint32_t(dst->Blt(all, src, all, 0x8000)), uint32_t(kBadParams), "Blt keyed on a source without a key");
     src->SetColorKey(8, key);
     Expect(key.high == 0x22, "SetColorKey writes the single key value back");
@@ -250,14 +250,14 @@ void DeviceContexts(const Ref<DirectDraw7>& dd) {
     s->BltColorFill(all, 0);
     const vexo::HDC dc = s->GetDC();
     Expect(dc != 0, "GetDC gives a device context");
-    Expect(ErrorOf([&] { s->GetDC(); }) == kDcTwice, "a second GetDC");
+    Expect(StatusOf([&] { s->GetDC(); }) == kDcTwice, "a second GetDC");
     vexo::DDSURFACEDESC2 d;
-    Expect(ErrorOf([&] { s->Lock(all, d, 1, 0); }) == kBusy, "Lock while the device context is out");
+    Expect(StatusOf([&] { s->Lock(all, d, 1, 0); }) == kBusy, "Lock while the device context is out");
     ::HDC sys = reinterpret_cast<::HDC>(static_cast<intptr_t>(dc));
     ::SetPixel(sys, 2, 1, 0x0000FF);  // red, as GDI orders it
     ExpectHex(::GetPixel(sys, 2, 1) & 0xFFFFFF, 0x0000FF, "GDI reads its own pixel back");
     s->ReleaseDC(dc);
-    Expect(ErrorOf([&] { s->ReleaseDC(dc); }) == kNoDc, "a second ReleaseDC");
+    Expect(StatusOf([&] { s->ReleaseDC(dc); }) == kNoDc, "a second ReleaseDC");
     s->Lock(all, d, 1, 0);
     ExpectHex(uint32_t(s->GetLockedPixel(2, 1)) & 0xFFFFFF, 0xFF0000, "the GDI pixel lands in the surface as XRGB");
     s->Unlock(all);
@@ -279,17 +279,17 @@ void Palettes(const Ref<DirectDraw7>& dd) {
     all256->SetEntries(10, 3, three);
     all256->GetEntries(10, 3, out);
     Expect(out[0] == three[0] && out[2] == three[2], "SetEntries from an index");
-    Expect(ErrorOf([&] { all256->GetEntries(0, 4, std::span(out).first(3)); }) == kBadParams,
+    Expect(StatusOf([&] { all256->GetEntries(0, 4, std::span(out).first(3)); }) == kBadParams,
            "GetEntries into too little room");
-    Expect(ErrorOf([&] { dd->CreatePalette(0x4, std::span(e).first(16)); }) == kBadParams,
+    Expect(StatusOf([&] { dd->CreatePalette(0x4, std::span(e).first(16)); }) == kBadParams,
            "CreatePalette from fewer entries than its size");
 
     auto s8 = Make(dd, 2, 2, 8), s32 = Make(dd, 2, 2, 32);
-    Expect(ErrorOf([&] { s8->GetPalette(); }) == kNoPalette, "GetPalette with none attached");
+    Expect(StatusOf([&] { s8->GetPalette(); }) == kNoPalette, "GetPalette with none attached");
     s8->SetPalette(all256);
     s8->GetPalette()->GetEntries(10, 1, out);
     Expect(out[0] == three[0], "the attached palette is the one set");
-    Expect(ErrorOf([&] { s32->SetPalette(all256); }) == kBadFormat, "SetPalette on a 32-bit surface");
+    Expect(StatusOf([&] { s32->SetPalette(all256); }) == kBadFormat, "SetPalette on a 32-bit surface");
 }
 
 void PutLe(std::vector<uint8_t>& v, uint32_t x, int bytes) {
@@ -331,18 +331,18 @@ void BitmapPalettes(const Ref<DirectDraw7>& dd) {
     dd->LoadPaletteFromBitmap(path, e);
     Expect(e[15] == vexo::PALETTEENTRY{0x10, 0x20, 0x3F, 0} && e[16] == vexo::PALETTEENTRY{}, "a 4-bit file's full table");
     write(Bitmap(24, 0, 16));
-    Expect(ErrorOf([&] { dd->LoadPaletteFromBitmap(path, e); }) == kFail, "a 24-bit file has no table");
+    Expect(StatusOf([&] { dd->LoadPaletteFromBitmap(path, e); }) == kFail, "a 24-bit file has no table");
     std::vector<uint8_t> cut = Bitmap(8, 0, 8);
     cut.resize(54 + 100);
     write(cut);
-    Expect(ErrorOf([&] { dd->LoadPaletteFromBitmap(path, e); }) == kFail, "a table cut short is refused");
+    Expect(StatusOf([&] { dd->LoadPaletteFromBitmap(path, e); }) == kFail, "a table cut short is refused");
     std::vector<uint8_t> huge = Bitmap(8, 2, 8);
     huge[18] = 0xFF, huge[19] = 0xFF, huge[20] = 0xFF, huge[21] = 0x7F;  // width 2^31 - 1
     write(huge);
-    Expect(ErrorOf([&] { dd->LoadPaletteFromBitmap(path, e); }) == kFail, "a width far beyond the file is refused");
+    Expect(StatusOf([&] { dd->LoadPaletteFromBitmap(path, e); }) == kFail, "a width far beyond the file is refused");
     DeleteFileA(path.c_str());
-    Expect(ErrorOf([&] { dd->LoadPaletteFromBitmap(path, e); }) == kNoFile, "a missing file");
-    Expect(ErrorOf([&] { dd->LoadPaletteFromBitmap(path, std::span(e).first(16)); }) == kBadParams,
+    Expect(StatusOf([&] { dd->LoadPaletteFromBitmap(path, e); }) == kNoFile, "a missing file");
+    Expect(StatusOf([&] { dd->LoadPaletteFromBitmap(path, std::span(e).first(16)); }) == kBadParams,
            "fewer than 256 entries to fill");
 }
 
@@ -357,12 +357,12 @@ void DisplayObjects(const Ref<DirectDraw7>& dd) {
     auto primary = dd->CreateSurface(pd);
     vexo::DDSCAPS2 back;
     back.lCaps = 0x4;
-    Expect(ErrorOf([&] { primary->GetAttachedSurface(back); }) == kNotFound, "a plain primary has no back buffer");
-    Expect(ErrorOf([&] { primary->Flip(nullptr, 1); }) == kNotFlippable, "a plain primary does not flip");
+    Expect(StatusOf([&] { primary->GetAttachedSurface(back); }) == kNotFound, "a plain primary has no back buffer");
+    Expect(StatusOf([&] { primary->Flip(nullptr, 1); }) == kNotFlippable, "a plain primary does not flip");
     vexo::DDSURFACEDESC2 none;
     none.lFlags = 0x1 | 0x2 | 0x4;
     none.ddsCaps.lCaps = kSys;
-    Expect(ErrorOf([&] { dd->CreateSurface(none); }) == kBadParams, "CreateSurface of width 0");
+    Expect(StatusOf([&] { dd->CreateSurface(none); }) == kBadParams, "CreateSurface of width 0");
 
     auto clipper = dd->CreateClipper(0);
     ::HWND w = CreateWindowExW(0, L"STATIC", L"vexo", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 200, 150, nullptr,
@@ -375,7 +375,7 @@ void DisplayObjects(const Ref<DirectDraw7>& dd) {
     for (MSG m; PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&m);
     std::vector<vexo::RECT> rects(8);
     int32_t n = 0;
-    const int32_t got = ErrorOf([&] { n = clipper->GetClipList(rects); });
+    const int32_t got = StatusOf([&] { n = clipper->GetClipList(rects); });
     if (got == kNoClipList) {
         // Wine on a fresh display may not have mapped the window yet: the
         // system's status still has to come through unchanged.
@@ -403,7 +403,7 @@ int main() {
     Ref<DirectDraw7> dd;
     Group("creation", [&] {
         Ref<DirectX7> root = api::CreateDirectX7();
-        Expect(ErrorOf([&] { root->DirectDrawCreate("not a guid"); }) == kBadGuid, "a driver name that is no GUID");
+        Expect(StatusOf([&] { root->DirectDrawCreate("not a guid"); }) == kBadGuid, "a driver name that is no GUID");
         dd = root->DirectDrawCreate("");
         dd->SetCooperativeLevel(0, 8);  // normal, no window
         Expect(true, "the default driver in normal mode");
@@ -419,7 +419,7 @@ int main() {
     Group("display objects", [&] { DisplayObjects(dd); });
     Group("foreign objects", [&] {
         auto s = Make(dd, 2, 2, 32);
-        Expect(ErrorOf([&] { s->SetClipper(Ref<DirectDrawClipper>(new Foreign)); }) == kBadParams,
+        Expect(StatusOf([&] { s->SetClipper(Ref<DirectDrawClipper>(new Foreign)); }) == kBadParams,
                "a clipper of another platform is refused");
     });
     return Failures() ? 1 : 0;
