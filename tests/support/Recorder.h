@@ -40,6 +40,8 @@ public:
     // shared by several kinds of object when `series` names the count.
     std::string NewName(const std::string& prefix, const std::string& series = "", int first = 1);
     int Issued(const std::string& series) const;
+    // Starts `series` again from its first name.
+    void ResetNames(const std::string& series) { issued_.erase(series); }
 
     // Objects alive, by kind; the recording objects keep these up to date.
     std::map<std::string, int> alive;
