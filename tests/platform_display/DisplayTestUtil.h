@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "common/Platform.h"
+#include "tests/support/Checks.h"
+#include "tests/support/Files.h"
 #include "platform/display/Display.h"
 #include "platform/display/PixelFormat.h"
 #include "platform/display/Surface.h"
@@ -95,34 +97,10 @@ protected:
     Ref<DirectDraw7> dd;
 };
 
-// The error number `f` raises, 0 when it returns.
-template <class F>
-int32_t ErrorOf(F f) {
-    try {
-        f();
-    } catch (const VbError& e) {
-        return e.number();
-    }
-    return 0;
-}
-
 inline std::string TempPath(const std::string& name) {
     auto dir = std::filesystem::temp_directory_path() / ("vexo_display_" + std::to_string(getpid()));
     std::filesystem::create_directories(dir);
     return (dir / name).string();
-}
-
-inline void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-}
-
-inline void Put16(std::vector<uint8_t>& v, uint32_t x) {
-    v.push_back(uint8_t(x));
-    v.push_back(uint8_t(x >> 8));
-}
-inline void Put32(std::vector<uint8_t>& v, uint32_t x) {
-    Put16(v, x & 0xFFFF);
-    Put16(v, x >> 16);
 }
 
 // A bitmap file with a 40-byte header: `table` is its colour table (B, G, R
