@@ -137,30 +137,9 @@ template <class F>
 // pixels.
 inline Bytes BmpFile(int32_t w, int32_t h, int32_t bpp, const Entries& table, uint32_t clrUsed) {
     const uint32_t stride = ((uint32_t(w) * uint32_t(bpp) + 31) / 32) * 4;
-    const uint32_t off = 14 + 40 + uint32_t(table.size()) * 4;
-    Bytes f = {'B', 'M'};
-    Put32(f, off + stride * uint32_t(h));
-    Put32(f, 0);
-    Put32(f, off);
-    Put32(f, 40);
-    Put32(f, uint32_t(w));
-    Put32(f, uint32_t(h));
-    Put16(f, 1);
-    Put16(f, uint32_t(bpp));
-    Put32(f, 0);
-    Put32(f, stride * uint32_t(h));
-    Put32(f, 2835);
-    Put32(f, 2835);
-    Put32(f, clrUsed);
-    Put32(f, 0);
-    for (const PALETTEENTRY& e : table) {
-        f.push_back(e.blue);
-        f.push_back(e.green);
-        f.push_back(e.red);
-        f.push_back(0);
-    }
-    f.resize(f.size() + size_t(stride) * size_t(h), 0);
-    return f;
+    Bytes colours;
+    for (const PALETTEENTRY& e : table) colours.insert(colours.end(), {e.blue, e.green, e.red, 0});
+    return test::BmpFile(w, h, bpp, 0, colours, Bytes(size_t(stride) * size_t(h), 0), clrUsed);
 }
 
 // A reproducible pseudo-random sequence (no dependence on the library's).

@@ -55,4 +55,30 @@ inline Bytes ReadFile(const std::string& path) {
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+// A bitmap file with a 40-byte header: `table` is its colour table (B, G, R
+// order, 4 bytes each), `bits` the pixel data as stored; the header counts
+// `clrUsed` colours, the table's own count when -1.
+inline Bytes BmpFile(int32_t w, int32_t h, int32_t bpp, uint32_t compression, const Bytes& table, const Bytes& bits,
+                     int64_t clrUsed = -1) {
+    Bytes f = {'B', 'M'};
+    const uint32_t off = 14 + 40 + uint32_t(table.size());
+    Put32(f, off + uint32_t(bits.size()));
+    Put32(f, 0);
+    Put32(f, off);
+    Put32(f, 40);
+    Put32(f, uint32_t(w));
+    Put32(f, uint32_t(h));
+    Put16(f, 1);
+    Put16(f, uint32_t(bpp));
+    Put32(f, compression);
+    Put32(f, uint32_t(bits.size()));
+    Put32(f, 2835);
+    Put32(f, 2835);
+    Put32(f, clrUsed < 0 ? uint32_t(table.size() / 4) : uint32_t(clrUsed));
+    Put32(f, 0);
+    f.insert(f.end(), table.begin(), table.end());
+    f.insert(f.end(), bits.begin(), bits.end());
+    return f;
+}
+
 }  // namespace vexo::test
