@@ -7,7 +7,8 @@
 
 #include <memory>
 
-#include "RecordingPlatform.h"
+#include "tests/support/Checks.h"
+#include "tests/support/RecordingPlatform.h"
 #include "draw/DX7Draw.h"
 
 namespace vexo {
@@ -17,7 +18,7 @@ struct DX7DrawTestAccess {
     static int32_t Convert(DX7Draw& d, int32_t color) { return d.ConvertColorToPixel(color); }
 };
 
-namespace rec {
+namespace test {
 
 class DrawRec : public ::testing::Test {
 protected:
@@ -50,5 +51,5 @@ protected:
     }
 };
 
-}  // namespace rec
+}  // namespace test
 }  // namespace vexo

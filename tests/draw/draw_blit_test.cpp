@@ -3,7 +3,7 @@
 
 #include "DrawFixture.h"
 
-namespace vexo::rec {
+namespace vexo::test {
 namespace {
 
 using ::testing::ElementsAre;
@@ -107,4 +107,4 @@ TEST_F(DrawRec, FillRectDefaultsEdgesAndUsesTheDisplayValue) {
 }
 
 }  // namespace
-}  // namespace vexo::rec
+}  // namespace vexo::test

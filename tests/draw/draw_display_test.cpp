@@ -3,7 +3,7 @@
 
 #include "DrawFixture.h"
 
-namespace vexo::rec {
+namespace vexo::test {
 namespace {
 
 using ::testing::ElementsAre;
@@ -239,4 +239,4 @@ TEST_F(DrawRec, FullScreenFlipAndFlipWithoutDisplay) {
 }
 
 }  // namespace
-}  // namespace vexo::rec
+}  // namespace vexo::test

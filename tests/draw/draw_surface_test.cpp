@@ -1,20 +1,11 @@
 // Off-screen surfaces, bitmap loading, colour keys and the colour conversion.
 #include "DrawFixture.h"
 
-namespace vexo::rec {
+namespace vexo::test {
 namespace {
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
-
-int32_t RaisedBy(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const VbError& e) {
-        return e.number();
-    }
-    return 0;
-}
 
 TEST_F(DrawRec, CreateSurfaceRetriesInSystemMemory) {
     OpenWindowed();
@@ -78,14 +69,14 @@ TEST_F(DrawRec, SurfaceFromBitmapCopiesThenKeysOnTopLeftPixel) {
 
     // The lock and key steps raise their own errors.
     st.FailOn("Lock", status::DDERR_SURFACELOST, 1);
-    EXPECT_EQ(RaisedBy([&] { dd->DDCreateSurfaceFromBitmap(42); }), status::DDERR_SURFACELOST);
+    EXPECT_EQ(ErrorOf([&] { dd->DDCreateSurfaceFromBitmap(42); }), status::DDERR_SURFACELOST);
     st.FailOn("SetColorKey", status::DDERR_INVALIDPARAMS, 1);
-    EXPECT_EQ(RaisedBy([&] { dd->DDCreateSurfaceFromBitmap(42); }), status::DDERR_INVALIDPARAMS);
+    EXPECT_EQ(ErrorOf([&] { dd->DDCreateSurfaceFromBitmap(42); }), status::DDERR_INVALIDPARAMS);
 
     // Not a bitmap: no surface, so the lock goes through an empty reference.
-    EXPECT_EQ(RaisedBy([&] { dd->DDCreateSurfaceFromBitmap(12345); }), ERR_OBJECT_NOT_SET);
+    EXPECT_EQ(ErrorOf([&] { dd->DDCreateSurfaceFromBitmap(12345); }), ERR_OBJECT_NOT_SET);
     dd->DDClose();
-    EXPECT_EQ(RaisedBy([&] { dd->DDCreateSurfaceFromBitmap(42); }), ERR_OBJECT_NOT_SET);
+    EXPECT_EQ(ErrorOf([&] { dd->DDCreateSurfaceFromBitmap(42); }), ERR_OBJECT_NOT_SET);
 }
 
 TEST_F(DrawRec, SurfaceFromFileAndResourceNeverRaise) {
@@ -238,4 +229,4 @@ TEST_F(DrawRec, MethodsCallOneAnotherThroughTheInterface) {
 }
 
 }  // namespace
-}  // namespace vexo::rec
+}  // namespace vexo::test

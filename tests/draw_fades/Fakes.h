@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "FakeHost.h"
+#include "tests/support/FakeHost.h"
 #include "common/DDraw.h"
 #include "common/Error.h"
 

@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "common/Platform.h"
+#include "tests/support/Checks.h"
+#include "tests/support/Files.h"
 #include "draw/DX7Draw.h"
 #include "platform/display/Display.h"
 
@@ -26,19 +28,14 @@ struct DX7DrawTestAccess {
 
 namespace paltest {
 
-using Bytes = std::vector<uint8_t>;
 using Entries = std::vector<PALETTEENTRY>;
 
-// The error number `f` raises, 0 when it returns.
-template <class F>
-int32_t ErrorOf(F f) {
-    try {
-        f();
-    } catch (const VbError& e) {
-        return e.number();
-    }
-    return 0;
-}
+using test::Bytes;
+using test::ErrorOf;
+using test::Put16;
+using test::Put32;
+using test::ReadFile;
+using test::WriteFile;
 
 inline VBArray<uint8_t> Channel(const Entries& e, int which) {
     VBArray<uint8_t> a(0, int32_t(e.size()) - 1);
@@ -132,24 +129,7 @@ void Paint(const Ref<DirectDrawSurface7>& s, F f) {
 // differing pixel.
 template <class F>
 ::testing::AssertionResult PixelsAre(const Ref<DirectDrawSurface7>& s, int32_t w, F f) {
-    const Bytes got = Pixels(s);
-    for (size_t i = 0; i < got.size(); ++i) {
-        const int32_t x = int32_t(i) % w, y = int32_t(i) / w;
-        const int want = int(f(x, y) & 0xFF);
-        if (got[i] != want)
-            return ::testing::AssertionFailure()
-                   << "pixel (" << x << ", " << y << ") is " << int(got[i]) << ", expected " << want;
-    }
-    return ::testing::AssertionSuccess();
-}
-
-inline void Put16(Bytes& v, uint32_t x) {
-    v.push_back(uint8_t(x));
-    v.push_back(uint8_t(x >> 8));
-}
-inline void Put32(Bytes& v, uint32_t x) {
-    Put16(v, x & 0xFFFF);
-    Put16(v, x >> 16);
+    return test::SamePixels(Pixels(s), w, [&](int32_t x, int32_t y) { return int(f(x, y) & 0xFF); });
 }
 
 // A bitmap file of w x h with a 40-byte header, `table` entries of colour
@@ -157,38 +137,9 @@ inline void Put32(Bytes& v, uint32_t x) {
 // pixels.
 inline Bytes BmpFile(int32_t w, int32_t h, int32_t bpp, const Entries& table, uint32_t clrUsed) {
     const uint32_t stride = ((uint32_t(w) * uint32_t(bpp) + 31) / 32) * 4;
-    const uint32_t off = 14 + 40 + uint32_t(table.size()) * 4;
-    Bytes f = {'B', 'M'};
-    Put32(f, off + stride * uint32_t(h));
-    Put32(f, 0);
-    Put32(f, off);
-    Put32(f, 40);
-    Put32(f, uint32_t(w));
-    Put32(f, uint32_t(h));
-    Put16(f, 1);
-    Put16(f, uint32_t(bpp));
-    Put32(f, 0);
-    Put32(f, stride * uint32_t(h));
-    Put32(f, 2835);
-    Put32(f, 2835);
-    Put32(f, clrUsed);
-    Put32(f, 0);
-    for (const PALETTEENTRY& e : table) {
-        f.push_back(e.blue);
-        f.push_back(e.green);
-        f.push_back(e.red);
-        f.push_back(0);
-    }
-    f.resize(f.size() + size_t(stride) * size_t(h), 0);
-    return f;
-}
-
-inline void WriteFile(const std::string& path, const Bytes& bytes) {
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-}
-inline Bytes ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    Bytes colours;
+    for (const PALETTEENTRY& e : table) colours.insert(colours.end(), {e.blue, e.green, e.red, 0});
+    return test::BmpFile(w, h, bpp, 0, colours, Bytes(size_t(stride) * size_t(h), 0), clrUsed);
 }
 
 // A reproducible pseudo-random sequence (no dependence on the library's).

@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "FakeHost.h"
+#include "tests/support/FakeHost.h"
 #include "common/Platform.h"
 #include "draw/DX7Draw.h"
 #include "platform/display/Display.h"

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "FakeHost.h"
+#include "tests/support/FakeHost.h"
 #include "draw/DX7Draw.h"
 #include "platform/display/AsyncKeys.h"
 #include "platform/display/Display.h"

@@ -1,49 +1,31 @@
-// A test platform whose root hands out the real input platform's objects
-// (through the input family it registered), over fake window and host
-// services. Virtual devices are reset around each test.
+// The test platform with the real input platform's objects (through the
+// input family it registered) behind its root. Virtual devices are reset
+// around each test.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include "platform/Families.h"
 #include "platform/input/VirtualInput.h"
-#include "tests/input/InputFakes.h"
+#include "tests/support/Checks.h"
+#include "tests/support/RecordingPlatform.h"
 
 namespace vexo::test {
 
-class RealInputRoot final : public DirectX7 {
-   public:
-    Ref<DirectInput> DirectInputCreate() override { return plat::RegisteredFamilies().input(); }
-};
-
-class RealInputPlatform : public Platform {
-   public:
-    FakeWindows windows;
-    FakeGdi gdi;
-    FakeRuntime runtime;
-    Ref<DirectX7> CreateDirectX7() override { return Ref<DirectX7>(new RealInputRoot); }
-    WindowService& Windows() override { return windows; }
-    GdiService& Gdi() override { return gdi; }
-    HostRuntime& Runtime() override { return runtime; }
-};
+inline constexpr HWND kWindow = 0x1234;
 
 class RealInputTest : public ::testing::Test {
    protected:
-    void SetUp() override { plat::input::ResetVirtualInput(); }
+    void SetUp() override {
+        plat::input::ResetVirtualInput();
+        platform.AddWindow(kWindow, RECT{0, 0, 640, 480}, 640, 480);
+        platform.st->input = plat::RegisteredFamilies().input;
+    }
     void TearDown() override { plat::input::ResetVirtualInput(); }
 
-    RealInputPlatform platform;
+    RecordingPlatform platform;
     ScopedPlatform scope{platform};
 };
-
-inline int32_t ErrorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const VbError& e) {
-        return e.number();
-    }
-    return 0;
-}
 
 // The physical deflection that the component's joystick properties (dead
 // zone 10 %, saturation 90 %, range 0 to 65535) turn into `logical`.

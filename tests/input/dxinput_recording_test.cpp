@@ -5,28 +5,24 @@
 #include <climits>
 
 #include "input/DXInput.h"
-#include "tests/input/RecordingInput.h"
+#include "tests/support/Checks.h"
+#include "tests/support/RecordingPlatform.h"
 
 namespace vexo::test {
 namespace {
 
+constexpr HWND kWindow = 0x1234;
+
 bool StartsWith(const std::string& s, const std::string& p) { return s.rfind(p, 0) == 0; }
 bool Contains(const std::string& s, const std::string& p) { return s.find(p) != std::string::npos; }
 
-int32_t ErrorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const VbError& e) {
-        return e.number();
-    }
-    return 0;
-}
-
 class DXInputRecording : public ::testing::Test {
    protected:
+    void SetUp() override { platform.AddWindow(kWindow, RECT{0, 0, 640, 480}, 640, 480); }
+
     RecordingPlatform platform;
     ScopedPlatform scope{platform};
-    Recorder& rec = platform.rec;
+    State& rec = *platform.st;
 };
 
 // The calls one joystick slot makes when everything succeeds.
@@ -35,7 +31,7 @@ std::vector<std::string> SlotCalls(int diNo, int enumNo, int itemNo, int joyNo, 
     const std::string di = "di" + std::to_string(diNo), en = "enum" + std::to_string(enumNo),
                       item = "item" + std::to_string(itemNo), joy = "joy" + std::to_string(joyNo);
     return {
-        "root1.DirectInputCreate()",
+        "DX.DirectInputCreate()",
         di + ".GetDIEnumDevices(4, 1)",
         en + ".GetItem(" + std::to_string(slot + 1) + ")",
         item + ".GetGuidInstance()",
@@ -48,26 +44,26 @@ std::vector<std::string> SlotCalls(int diNo, int enumNo, int itemNo, int joyNo, 
         joy + ".SetProperty(DIPROP_SATURATION, long size=20 header=0 obj=0 how=1 data=9000)",
         joy + ".SetProperty(DIPROP_SATURATION, long size=20 header=0 obj=4 how=1 data=9000)",
         joy + ".SetProperty(DIPROP_RANGE, range size=24 header=0 obj=0 how=0 min=0 max=65535)",
-        "DoEvents",
+        "Host.DoEvents()",
         joy + ".Acquire()",
         joy + ".GetDeviceStateJoystick()",
         joy + ".Poll()",
-        "DoEvents",
+        "Host.DoEvents()",
     };
 }
 
 TEST_F(DXInputRecording, CreationMakesOnlyTheRootAndDestructionReleasesEverythingWithoutClosing) {
     {
         DXInput in;
-        EXPECT_EQ(rec.log, (std::vector<std::string>{"CreateDirectX7"}));
-        EXPECT_EQ(rec.live, 1);
+        EXPECT_EQ(rec.log, (std::vector<std::string>{"Host.CreateDirectX7()"}));
+        EXPECT_EQ(rec.AliveTotal(), 1);
         rec.joysticks = {"{J1}"};
         in.DIKeyBordSetup(kWindow);
         EXPECT_EQ(in.DIJoyStickSetup(1, kWindow), 0);
-        EXPECT_EQ(rec.live, 6);  // root, keyboard input + device, joystick input + enumeration + device
+        EXPECT_EQ(rec.AliveTotal(), 6);  // root, keyboard input + device, joystick input + enumeration + device
         rec.log.clear();
     }
-    EXPECT_EQ(rec.live, 0);
+    EXPECT_EQ(rec.AliveTotal(), 0);
     // Nothing but releases: no Unacquire, no other call.
     for (auto& e : rec.log) EXPECT_TRUE(StartsWith(e, "~")) << e;
     EXPECT_EQ(rec.log.size(), 6u);
@@ -77,25 +73,26 @@ TEST_F(DXInputRecording, KeyboardSetupCallsInOrderAndRaisesTheFirstFailureKeepin
     DXInput in;
     in.DIKeyBordSetup(kWindow);
     EXPECT_EQ(rec.log,
-              (std::vector<std::string>{"CreateDirectX7", "root1.DirectInputCreate()",
-                                        "di2.CreateDevice(GUID_SysKeyboard)", "kbd3.SetCommonDataFormat(1)",
-                                        "kbd3.SetCooperativeLevel(4660, 10)", "kbd3.Acquire()"}));
+              (std::vector<std::string>{"Host.CreateDirectX7()", "DX.DirectInputCreate()",
+                                        "di1.CreateDevice(GUID_SysKeyboard)", "kbd2.SetCommonDataFormat(1)",
+                                        "kbd2.SetCooperativeLevel(4660, 10)", "kbd2.Acquire()"}));
 
     // A second set-up whose cooperative level fails: the error reaches the
     // caller, the first objects are gone, the new ones stay and are read.
-    rec.fail = [](const std::string& c) {
+    rec.ClearFailures();
+    rec.FailWhen([](const std::string& c) {
         return Contains(c, "SetCooperativeLevel") ? status::DIERR_HANDLE : 0;
-    };
+    });
     rec.log.clear();
     EXPECT_EQ(ErrorOf([&] { in.DIKeyBordSetup(999); }), status::DIERR_HANDLE);
     EXPECT_EQ(rec.log, (std::vector<std::string>{
-                           "root1.DirectInputCreate()", "~di2", "di4.CreateDevice(GUID_SysKeyboard)", "~kbd3",
-                           "kbd5.SetCommonDataFormat(1)", "kbd5.SetCooperativeLevel(999, 10)"}));
-    rec.fail = nullptr;
+                           "DX.DirectInputCreate()", "~di1", "di3.CreateDevice(GUID_SysKeyboard)", "~kbd2",
+                           "kbd4.SetCommonDataFormat(1)", "kbd4.SetCooperativeLevel(999, 10)"}));
+    rec.ClearFailures();
     rec.log.clear();
     rec.keys.key[57] = 0x80;
     EXPECT_EQ(in.DIUpdate(), ERR_SUBSCRIPT);  // no joystick tables yet
-    EXPECT_EQ(rec.log, (std::vector<std::string>{"kbd5.GetDeviceStateKeyboard()"}));
+    EXPECT_EQ(rec.log, (std::vector<std::string>{"kbd4.GetDeviceStateKeyboard()"}));
     EXPECT_EQ(in.DIGetKeyState(57), 1);
 }
 
@@ -104,8 +101,8 @@ TEST_F(DXInputRecording, JoystickSetupCallsEveryStepWithTheRecordsInOrder) {
     rec.joysticks = {"{J1}", "{J2}"};
     rec.log.clear();
     EXPECT_EQ(in.DIJoyStickSetup(2, kWindow), 0);
-    std::vector<std::string> expected = SlotCalls(2, 3, 4, 5, 0, "{J1}", kWindow);
-    auto slot1 = SlotCalls(6, 7, 8, 9, 1, "{J2}", kWindow);
+    std::vector<std::string> expected = SlotCalls(1, 2, 3, 4, 0, "{J1}", kWindow);
+    auto slot1 = SlotCalls(5, 6, 7, 8, 1, "{J2}", kWindow);
     expected.insert(expected.end(), slot1.begin(), slot1.end());
     EXPECT_EQ(rec.log, expected);
 
@@ -122,41 +119,46 @@ TEST_F(DXInputRecording, StepSevenReportsOnlyTheFourNumbersAndTheCurrentErrorCar
     // A failing Y dead zone at slot 0.
     for (int32_t st : {int32_t(5), int32_t(445), status::hr(0x80070015), status::hr(0x80070002)}) {
         DXInput in;
-        rec.fail = [st](const std::string& c) {
+        rec.ClearFailures();
+        rec.FailWhen([st](const std::string& c) {
             return Contains(c, "DEADZONE") && Contains(c, "obj=4") ? st : 0;
-        };
+        });
         EXPECT_EQ(in.DIJoyStickSetup(1, kWindow), st);
     }
     for (int32_t st : {status::DIERR_INVALIDPARAM, int32_t(6), status::DIERR_NOTACQUIRED, int32_t(91)}) {
         DXInput in;
-        rec.fail = [st](const std::string& c) { return Contains(c, "DEADZONE") ? st : 0; };
+        rec.ClearFailures();
+        rec.FailWhen([st](const std::string& c) { return Contains(c, "DEADZONE") ? st : 0; });
         EXPECT_EQ(in.DIJoyStickSetup(1, kWindow), 0) << st;
     }
     {
         // A failure after step 7 of the last slot is not reported...
         DXInput in;
-        rec.fail = [](const std::string& c) { return Contains(c, "Acquire") ? 5 : 0; };
+        rec.ClearFailures();
+        rec.FailWhen([](const std::string& c) { return Contains(c, "Acquire") ? 5 : 0; });
         EXPECT_EQ(in.DIJoyStickSetup(1, kWindow), 0);
     }
     {
         // ...but the current error survives into the next slot, whose step 7
         // reports it although nothing failed there.
-        rec.counter = 0;
+        rec.ResetNames("input");
         DXInput in;
-        rec.fail = [](const std::string& c) { return c == "joy5.Poll()" ? status::hr(0x80070002) : 0; };
+        rec.ClearFailures();
+        rec.FailWhen([](const std::string& c) { return c == "joy4.Poll()" ? status::hr(0x80070002) : 0; });
         EXPECT_EQ(in.DIJoyStickSetup(2, kWindow), status::hr(0x80070002));
     }
     {
         // A newer unlisted failure replaces the current error: the result
         // keeps slot 0's number, slot 1 does not overwrite it.
-        rec.counter = 0;
+        rec.ResetNames("input");
         DXInput in;
-        rec.fail = [](const std::string& c) {
-            if (c == "joy5.SetProperty(DIPROP_RANGE, range size=24 header=0 obj=0 how=0 min=0 max=65535)")
+        rec.ClearFailures();
+        rec.FailWhen([](const std::string& c) {
+            if (c == "joy4.SetProperty(DIPROP_RANGE, range size=24 header=0 obj=0 how=0 min=0 max=65535)")
                 return 445;
-            if (StartsWith(c, "joy9.SetCooperativeLevel")) return int(status::DIERR_INVALIDPARAM);
+            if (StartsWith(c, "joy8.SetCooperativeLevel")) return int(status::DIERR_INVALIDPARAM);
             return 0;
-        };
+        });
         EXPECT_EQ(in.DIJoyStickSetup(2, kWindow), 445);
     }
 }
@@ -170,9 +172,9 @@ TEST_F(DXInputRecording, MissingJoystickLeavesItsSlotEmptyAndUnreported) {
     // Slot 1: the item is missing, so no device; the later steps fail on the
     // empty slot (91) and are skipped, messages are still processed twice.
     auto slot1 =
-        rec.Filtered([](const std::string& e) { return StartsWith(e, "di6") || StartsWith(e, "enum7"); });
-    EXPECT_EQ(slot1, (std::vector<std::string>{"di6.GetDIEnumDevices(4, 1)", "enum7.GetItem(2)"}));
-    EXPECT_EQ(platform.runtime.doEvents, 4);
+        rec.Filtered([](const std::string& e) { return StartsWith(e, "di5") || StartsWith(e, "enum6"); });
+    EXPECT_EQ(slot1, (std::vector<std::string>{"di5.GetDIEnumDevices(4, 1)", "enum6.GetItem(2)"}));
+    EXPECT_EQ(rec.doEvents, 4);
     EXPECT_EQ(in.DIGetX(0), 1);
     EXPECT_EQ(in.DIGetButton(0, 0), 0x80);
     EXPECT_EQ(in.DIGetX(1), -1);
@@ -181,7 +183,7 @@ TEST_F(DXInputRecording, MissingJoystickLeavesItsSlotEmptyAndUnreported) {
     // The update skips the empty slot.
     rec.log.clear();
     EXPECT_EQ(in.DIUpdate(), 0);
-    EXPECT_EQ(rec.log, (std::vector<std::string>{"joy5.GetDeviceStateJoystick()", "joy5.Poll()"}));
+    EXPECT_EQ(rec.log, (std::vector<std::string>{"joy4.GetDeviceStateJoystick()", "joy4.Poll()"}));
 }
 
 TEST_F(DXInputRecording, UpdateStopsAtTheFirstFailureKeepingWhatWasRead) {
@@ -194,11 +196,12 @@ TEST_F(DXInputRecording, UpdateStopsAtTheFirstFailureKeepingWhatWasRead) {
     rec.keys.key[1] = 0x80;
     rec.joyStates["{J1}"].x = 0;
     rec.joyStates["{J2}"].x = 0;
-    rec.fail = [](const std::string& c) { return c == "joy7.Poll()" ? status::DIERR_INPUTLOST : 0; };
+    rec.ClearFailures();
+    rec.FailWhen([](const std::string& c) { return c == "joy6.Poll()" ? status::DIERR_INPUTLOST : 0; });
     rec.log.clear();
     EXPECT_EQ(in.DIUpdate(), status::DIERR_INPUTLOST);
-    EXPECT_EQ(rec.log, (std::vector<std::string>{"kbd3.GetDeviceStateKeyboard()",
-                                                 "joy7.GetDeviceStateJoystick()", "joy7.Poll()"}));
+    EXPECT_EQ(rec.log, (std::vector<std::string>{"kbd2.GetDeviceStateKeyboard()",
+                                                 "joy6.GetDeviceStateJoystick()", "joy6.Poll()"}));
     EXPECT_EQ(in.DIGetKeyState(1), 1);
     EXPECT_EQ(in.DIGetX(0), -1);  // read before the failing poll
     EXPECT_EQ(in.DIGetX(1), 1);   // never reached: keeps the set-up's snapshot
@@ -214,8 +217,8 @@ TEST_F(DXInputRecording, CloseReleasesInOrderWithoutUnacquiringAndKeepsTheSnapsh
     EXPECT_EQ(in.DIUpdate(), 0);
     rec.log.clear();
     in.DIClose();
-    EXPECT_EQ(rec.log, (std::vector<std::string>{"~di2", "~kbd3", "~di4", "~enum5", "~joy7"}));
-    EXPECT_EQ(rec.live, 1);  // the root stays
+    EXPECT_EQ(rec.log, (std::vector<std::string>{"~di1", "~kbd2", "~di3", "~enum4", "~joy6"}));
+    EXPECT_EQ(rec.AliveTotal(), 1);  // the root stays
     rec.log.clear();
     rec.keys.key[28] = 0;
     EXPECT_EQ(in.DIUpdate(), 0);
@@ -224,7 +227,7 @@ TEST_F(DXInputRecording, CloseReleasesInOrderWithoutUnacquiringAndKeepsTheSnapsh
     EXPECT_EQ(in.DIGetX(0), 1);
     // Closing twice is harmless.
     in.DIClose();
-    EXPECT_EQ(rec.live, 1);
+    EXPECT_EQ(rec.AliveTotal(), 1);
 }
 
 TEST_F(DXInputRecording, JoystickCountUsesTwoObjectsItReleasesAndRaisesFailures) {
@@ -232,13 +235,14 @@ TEST_F(DXInputRecording, JoystickCountUsesTwoObjectsItReleasesAndRaisesFailures)
     rec.joysticks = {"{A}", "{B}", "{C}"};
     rec.log.clear();
     EXPECT_EQ(in.DIJoyStickCount(), 3);
-    EXPECT_EQ(rec.log, (std::vector<std::string>{"root1.DirectInputCreate()", "di2.GetDIEnumDevices(4, 1)",
-                                                 "enum3.GetCount()", "~enum3", "~di2"}));
-    rec.fail = [](const std::string& c) {
+    EXPECT_EQ(rec.log, (std::vector<std::string>{"DX.DirectInputCreate()", "di1.GetDIEnumDevices(4, 1)",
+                                                 "enum2.GetCount()", "~enum2", "~di1"}));
+    rec.ClearFailures();
+    rec.FailWhen([](const std::string& c) {
         return Contains(c, "GetDIEnumDevices") ? status::DIERR_NOTINITIALIZED : 0;
-    };
+    });
     EXPECT_EQ(ErrorOf([&] { in.DIJoyStickCount(); }), status::DIERR_NOTINITIALIZED);
-    EXPECT_EQ(rec.live, 1);
+    EXPECT_EQ(rec.AliveTotal(), 1);
 }
 
 TEST_F(DXInputRecording, CountsOfZeroOrLessAndHugeCountsKeepTheTables) {
@@ -256,12 +260,12 @@ TEST_F(DXInputRecording, CountsOfZeroOrLessAndHugeCountsKeepTheTables) {
     rec.joysticks = {"{J1}", "{J2}"};
     rec.joyStates["{J2}"].x = 65535;
     EXPECT_EQ(in.DIJoyStickSetup(2, kWindow), 0);
-    const int live = rec.live;
+    const int live = rec.AliveTotal();
     rec.log.clear();
     // 0 and below leave the old tables and their objects alone.
     EXPECT_EQ(in.DIJoyStickSetup(-5, kWindow), 0);
     EXPECT_TRUE(rec.log.empty());
-    EXPECT_EQ(rec.live, live);
+    EXPECT_EQ(rec.AliveTotal(), live);
     EXPECT_EQ(in.DIGetX(1), 1);
     EXPECT_EQ(in.DIUpdate(), 0);  // JoyLast -6: no slot visited
     EXPECT_TRUE(rec.log.empty());
@@ -273,19 +277,19 @@ TEST_F(DXInputRecording, CountsOfZeroOrLessAndHugeCountsKeepTheTables) {
     EXPECT_EQ(ErrorOf([&] { in.DIGetX(2); }), ERR_SUBSCRIPT);
     EXPECT_EQ(in.DIUpdate(), ERR_SUBSCRIPT);  // slots 0 and 1 read, slot 2 does not exist
     in.DIClose();
-    EXPECT_EQ(rec.live, 1);
+    EXPECT_EQ(rec.AliveTotal(), 1);
 }
 
 TEST_F(DXInputRecording, ReentrantSetupFromMessageProcessingIsSafe) {
     DXInput in;
     rec.joysticks = {"{J1}", "{J2}"};
     int depth = 0;
-    platform.runtime.onDoEvents = [&] {
+    rec.onDoEvents = [&] {
         // Application code runs inside the set-up and shrinks the tables.
         if (depth++ == 0) in.DIJoyStickSetup(1, kWindow);
     };
     EXPECT_EQ(in.DIJoyStickSetup(2, kWindow), 0);
-    platform.runtime.onDoEvents = nullptr;
+    rec.onDoEvents = nullptr;
     EXPECT_EQ(ErrorOf([&] { in.DIGetX(1); }), ERR_SUBSCRIPT);
     EXPECT_EQ(in.DIUpdate(), 0);
 }

@@ -38,7 +38,7 @@ TEST_F(DXInputVirtual, JoystickStateIsReadBeforeThePoll) {
     DXInput in;
     EXPECT_EQ(in.DIJoyStickCount(), 1);
     EXPECT_EQ(in.DIJoyStickSetup(1, kWindow), 0);
-    EXPECT_EQ(platform.runtime.doEvents, 2);
+    EXPECT_EQ(platform.st->doEvents, 2);
     EXPECT_EQ(in.DIGetX(0), 0);  // at rest: 32767, inside the zero band
     EXPECT_EQ(in.DIGetY(0), 0);
 

@@ -12,18 +12,19 @@
 #include "platform/Families.h"
 #include "platform/music/MidiWriter.h"
 #include "platform/music/MusicPlatform.h"
-#include "tests/music/MusicTestSupport.h"
+#include "tests/support/Files.h"
+#include "tests/support/RecordingPlatform.h"
 
 namespace vexo::test {
 
 inline constexpr int32_t kRate = 48000;
 
-// A root object offering only the music family of our platform.
-class MusicRoot : public DirectX7 {
+// The test platform with the music family of our platform behind its root.
+class RealMusicPlatform : public RecordingPlatform {
 public:
-    Ref<DirectMusicLoader> DirectMusicLoaderCreate() override { return plat::RegisteredFamilies().musicLoader(); }
-    Ref<DirectMusicPerformance> DirectMusicPerformanceCreate() override {
-        return plat::RegisteredFamilies().musicPerformance();
+    RealMusicPlatform() {
+        st->musicLoader = plat::RegisteredFamilies().musicLoader;
+        st->musicPerformance = plat::RegisteredFamilies().musicPerformance;
     }
 };
 
@@ -95,26 +96,5 @@ inline std::vector<double> Onsets(const std::vector<float>& b, double threshold,
     }
     return at;
 }
-
-class TempDir {
-public:
-    TempDir() {
-        path = std::filesystem::temp_directory_path() /
-               ("vexo_music_" + std::to_string(::getpid()) + "_" + std::to_string(counter()++));
-        std::filesystem::create_directories(path);
-    }
-    ~TempDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(path, ec);
-    }
-    std::string File(const std::string& name) const { return (path / name).string(); }
-    std::filesystem::path path;
-
-private:
-    static int& counter() {
-        static int c = 0;
-        return c;
-    }
-};
 
 }  // namespace vexo::test

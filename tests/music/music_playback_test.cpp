@@ -3,6 +3,7 @@
 
 #include "music/DXMusic.h"
 #include "tests/music/MusicRealSupport.h"
+#include "tests/support/Checks.h"
 
 namespace vexo {
 namespace {
@@ -48,7 +49,7 @@ protected:
     }
 
     test::CaptureMixer mixer;
-    test::RootPlatform platform{[] { return Ref<DirectX7>(MakeRef<test::MusicRoot>()); }};
+    test::RealMusicPlatform platform;
     ScopedPlatform scoped{platform};
     test::TempDir dir;
 };
@@ -376,14 +377,7 @@ TEST_F(MusicPlayback, LoadingFromFilesAndBadFiles) {
     m.DMClose();
 }
 
-int32_t ErrorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const VbError& e) {
-        return e.number();
-    }
-    return 0;
-}
+using test::ErrorOf;
 
 TEST_F(MusicPlayback, PerformanceRulesAndSecondarySegments) {
     Ref<DirectX7> root = api::CreateDirectX7();

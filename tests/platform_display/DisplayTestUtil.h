@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "common/Platform.h"
+#include "tests/support/Checks.h"
+#include "tests/support/Files.h"
 #include "platform/display/Display.h"
 #include "platform/display/PixelFormat.h"
 #include "platform/display/Surface.h"
@@ -95,59 +97,10 @@ protected:
     Ref<DirectDraw7> dd;
 };
 
-// The error number `f` raises, 0 when it returns.
-template <class F>
-int32_t ErrorOf(F f) {
-    try {
-        f();
-    } catch (const VbError& e) {
-        return e.number();
-    }
-    return 0;
-}
-
 inline std::string TempPath(const std::string& name) {
     auto dir = std::filesystem::temp_directory_path() / ("vexo_display_" + std::to_string(getpid()));
     std::filesystem::create_directories(dir);
     return (dir / name).string();
-}
-
-inline void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-}
-
-inline void Put16(std::vector<uint8_t>& v, uint32_t x) {
-    v.push_back(uint8_t(x));
-    v.push_back(uint8_t(x >> 8));
-}
-inline void Put32(std::vector<uint8_t>& v, uint32_t x) {
-    Put16(v, x & 0xFFFF);
-    Put16(v, x >> 16);
-}
-
-// A bitmap file with a 40-byte header: `table` is its colour table (B, G, R
-// order, 4 bytes each), `bits` the pixel data as stored.
-inline std::vector<uint8_t> BmpFile(int32_t w, int32_t h, int32_t bpp, uint32_t compression,
-                                    const std::vector<uint8_t>& table, const std::vector<uint8_t>& bits) {
-    std::vector<uint8_t> f = {'B', 'M'};
-    const uint32_t off = 14 + 40 + uint32_t(table.size());
-    Put32(f, off + uint32_t(bits.size()));
-    Put32(f, 0);
-    Put32(f, off);
-    Put32(f, 40);
-    Put32(f, uint32_t(w));
-    Put32(f, uint32_t(h));
-    Put16(f, 1);
-    Put16(f, uint32_t(bpp));
-    Put32(f, compression);
-    Put32(f, uint32_t(bits.size()));
-    Put32(f, 2835);
-    Put32(f, 2835);
-    Put32(f, uint32_t(table.size() / 4));
-    Put32(f, 0);
-    f.insert(f.end(), table.begin(), table.end());
-    f.insert(f.end(), bits.begin(), bits.end());
-    return f;
 }
 
 }  // namespace vexo::test

@@ -45,9 +45,12 @@ inline int64_t FirstSound(const std::vector<float>& mix) {
 }
 
 // A platform over the real DirectSound family (windows 1 to 99 exist).
-class RealSoundPlatform : public SoundTestPlatform {
+class RealSoundPlatform : public RecordingPlatform {
 public:
-    RealSoundPlatform() : SoundTestPlatform([](const std::string& g) { return plat::RegisteredFamilies().sound(g); }) {}
+    RealSoundPlatform() {
+        AddSoundWindows(*this);
+        st->sound = plat::RegisteredFamilies().sound;
+    }
 };
 
 }  // namespace vexo::test

@@ -1,6 +1,5 @@
-// Test support for the sound component: wave files written by the test, a
-// temporary directory, and platforms to run DX7Sound on (a recording one and
-// one over the real mixer).
+// Test support for the sound component: wave files written by the test and
+// the windows the sound platforms offer.
 #pragma once
 
 #include <cmath>
@@ -15,17 +14,9 @@
 
 #include "common/DSound.h"
 #include "common/Platform.h"
-
-namespace vexo {
-
-// Readable records in failure messages.
-inline std::ostream& operator<<(std::ostream& os, const WAVEFORMATEX& f) {
-    return os << "WAVEFORMATEX{tag " << f.nFormatTag << ", ch " << f.nChannels << ", " << f.lSamplesPerSec
-              << " Hz, " << f.lAvgBytesPerSec << " B/s, align " << f.nBlockAlign << ", " << f.nBitsPerSample
-              << " bits, extra " << f.nSize << "}";
-}
-
-}  // namespace vexo
+#include "tests/support/Checks.h"
+#include "tests/support/Files.h"
+#include "tests/support/RecordingPlatform.h"
 
 namespace vexo::test {
 
@@ -39,24 +30,6 @@ inline WAVEFORMATEX Pcm(int32_t rate, int16_t bits, int16_t channels) {
     f.lAvgBytesPerSec = rate * f.nBlockAlign;
     return f;
 }
-
-// A directory of its own under the system's temporary directory, removed
-// with the object.
-class TempDir {
-public:
-    TempDir() {
-        char tmpl[] = "/tmp/vexo-sound-XXXXXX";
-        path_ = mkdtemp(tmpl) ? tmpl : "/tmp";
-    }
-    ~TempDir() {
-        std::error_code ec;
-        if (path_ != "/tmp") std::filesystem::remove_all(path_, ec);
-    }
-    std::string File(const std::string& name) const { return path_ + "/" + name; }
-
-private:
-    std::string path_;
-};
 
 // Raw bytes of a canonical RIFF WAVE file. `declaredData` overrides the data
 // chunk's size field (for truncated and hostile files).
@@ -92,13 +65,6 @@ inline std::vector<uint8_t> WavBytes(const std::vector<uint8_t>& data, int32_t r
     return b;
 }
 
-inline void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return;
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
-}
-
 // A 16-bit wave file of interleaved samples.
 inline void WriteWav16(const std::string& path, const std::vector<int16_t>& samples, int32_t rate, int16_t channels) {
     std::vector<uint8_t> data;
@@ -106,7 +72,7 @@ inline void WriteWav16(const std::string& path, const std::vector<int16_t>& samp
         data.push_back(static_cast<uint8_t>(s & 0xFF));
         data.push_back(static_cast<uint8_t>((s >> 8) & 0xFF));
     }
-    WriteBytes(path, WavBytes(data, rate, 16, channels));
+    WriteFile(path, WavBytes(data, rate, 16, channels));
 }
 
 // `frames` frames of a constant level (a DC sound makes amplitudes easy to
@@ -122,91 +88,9 @@ inline std::vector<int16_t> Ramp(int32_t frames) {
     return v;
 }
 
-// ---------------------------------------------------------------------------
-// Platform pieces every test platform needs but these tests do not look at.
-class StubWindows : public WindowService {
-public:
-    int32_t GetWindowRect(HWND, RECT&) override { return 1; }
-    int32_t GetClientRect(HWND, RECT&) override { return 1; }
-    int32_t SetWindowPos(HWND, HWND, int32_t, int32_t, int32_t, int32_t, int32_t) override { return 1; }
-    HWND GetParent(HWND) override { return 0; }
-    // Windows 1 to 99 exist.
-    int32_t IsWindow(HWND h) override { return h > 0 && h < 100; }
-    HWND CreateAppWindow(const std::string&, int32_t, int32_t, int32_t, int32_t, HWND) override { return 1; }
-    void DestroyAppWindow(HWND) override {}
-};
-
-class StubGdi : public GdiService {
-public:
-    int32_t GetObjectA(HGDIOBJ, int32_t, BITMAP&) override { return 0; }
-    HDC CreateCompatibleDC(HDC) override { return 0; }
-    HGDIOBJ SelectObject(HDC, HGDIOBJ) override { return 0; }
-    int32_t BitBlt(HDC, int32_t, int32_t, int32_t, int32_t, HDC, int32_t, int32_t, int32_t) override { return 0; }
-    int32_t DeleteDC(HDC) override { return 0; }
-    COLORREF GetPixel(HDC, int32_t, int32_t) override { return CLR_INVALID; }
-    COLORREF SetPixel(HDC, int32_t, int32_t, COLORREF) override { return CLR_INVALID; }
-    int32_t DeleteObject(HGDIOBJ) override { return 0; }
-};
-
-struct MessageBoxCall {
-    std::string prompt;
-    int32_t buttons = 0;
-    std::string title;
-};
-
-// Records message boxes instead of showing them.
-class RecordingHost : public HostRuntime {
-public:
-    Ref<Picture> LoadPicture(const std::string&) override { Raise(53); }
-    Ref<Picture> LoadResPicture(const std::string&, int32_t) override { Raise(53); }
-    void DoEvents() override {}
-    float Timer() override { return 0; }
-    uint32_t GetTickCount() override { return 0; }
-    int32_t MsgBox(const std::string& prompt, int32_t buttons, const std::string& title) override {
-        boxes.push_back({prompt, buttons, title});
-        return 1;
-    }
-    std::vector<MessageBoxCall> boxes;
-};
-
-// A platform whose root hands out the DirectSound family given to it.
-class SoundTestPlatform : public Platform {
-public:
-    using Factory = std::function<Ref<DirectSound>(const std::string&)>;
-    explicit SoundTestPlatform(Factory f) : factory_(std::move(f)) {}
-
-    Ref<DirectX7> CreateDirectX7() override {
-        ++rootsCreated;
-        return Ref<DirectX7>(new Root(this));
-    }
-    WindowService& Windows() override { return windows_; }
-    GdiService& Gdi() override { return gdi_; }
-    HostRuntime& Runtime() override { return host; }
-
-    RecordingHost host;
-    int rootsCreated = 0;
-    int rootsAlive = 0;
-    std::vector<std::string> soundCreates;  // guids passed to DirectSoundCreate
-    int32_t failSoundCreate = 0;            // status DirectSoundCreate raises when non-zero
-
-private:
-    class Root : public DirectX7 {
-    public:
-        explicit Root(SoundTestPlatform* p) : p_(p) { ++p_->rootsAlive; }
-        ~Root() override { --p_->rootsAlive; }
-        Ref<DirectSound> DirectSoundCreate(const std::string& guid) override {
-            p_->soundCreates.push_back(guid);
-            if (p_->failSoundCreate) Raise(p_->failSoundCreate);
-            return p_->factory_(guid);
-        }
-
-    private:
-        SoundTestPlatform* p_;
-    };
-
-    Factory factory_;
-    StubWindows windows_;
-    StubGdi gdi_;
-};
+// The test platform as the sound tests see it: windows 1 to 99 exist.
+inline void AddSoundWindows(RecordingPlatform& p) {
+    for (HWND h = 1; h < 100; ++h) p.AddWindow(h, RECT{0, 0, 640, 480}, 640, 480);
+}
 
 }  // namespace vexo::test

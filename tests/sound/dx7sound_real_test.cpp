@@ -93,7 +93,7 @@ TEST_F(DX7SoundReal, FailedLoadKeepsTheSlotPlayable) {
     EXPECT_EQ(snd.DsCreate(slot, dir.File("missing.wav"), 2), status::DSERR_FILENOTFOUND);
     std::vector<uint8_t> bytes = WavBytes(std::vector<uint8_t>(8820, 0), 44100, 16, 1);
     bytes.resize(100);
-    WriteBytes(dir.File("cut.wav"), bytes);
+    WriteFile(dir.File("cut.wav"), bytes);
     EXPECT_EQ(snd.DsCreate(slot, dir.File("cut.wav"), 2), status::DSERR_BADFORMAT);
     EXPECT_EQ(snd.DsPlay(slot), 0);
     auto mix = out.Render(1000);
@@ -103,8 +103,8 @@ TEST_F(DX7SoundReal, FailedLoadKeepsTheSlotPlayable) {
 TEST_F(DX7SoundReal, SetupOnSomethingThatIsNotAWindowFails) {
     DX7Sound other;
     EXPECT_EQ(other.DsSetup(12345), status::DSERR_INVALIDPARAM);
-    ASSERT_EQ(plat.host.boxes.size(), 1u);
-    EXPECT_EQ(plat.host.boxes[0].buttons, 48);
+    ASSERT_EQ(plat.st->boxes.size(), 1u);
+    EXPECT_EQ(plat.st->boxes[0].buttons, 48);
     EXPECT_TRUE(other.SoundDevice.IsNothing());
 }
 

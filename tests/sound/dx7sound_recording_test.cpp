@@ -3,46 +3,56 @@
 #include <gtest/gtest.h>
 
 #include "sound/DX7Sound.h"
-#include "tests/sound/RecordingSound.h"
+#include "tests/sound/SoundTestSupport.h"
 
 namespace vexo {
 namespace {
 
-using test::RecordingSoundPlatform;
 using Calls = std::vector<std::string>;
 
 constexpr int32_t kWnd = 7;
 
 class DX7SoundRecording : public ::testing::Test {
 protected:
-    RecordingSoundPlatform plat;
+    void SetUp() override { test::AddSoundWindows(plat); }
+
+    test::RecordingPlatform plat;
     ScopedPlatform scope{plat};
-    test::SoundLog& log = plat.log;
+    test::State& log = *plat.st;
+
+    // The calls on the device and its buffers since the last Take: the
+    // root's calls and the releases are left out.
+    Calls Take() {
+        Calls out;
+        for (auto& e : log.Take())
+            if (e.rfind("Host.", 0) != 0 && e.rfind("DX.", 0) != 0 && e.rfind("~", 0) != 0) out.push_back(e);
+        return out;
+    }
 
     // A set-up object with `count` buffers in `slot`; the log starts empty.
     void Load(DX7Sound& snd, int32_t slot, int32_t count, const std::string& file = "fx.wav") {
         ASSERT_EQ(snd.DsCreate(slot, file, count), 0);
-        log.Take();
+        Take();
     }
     void Setup(DX7Sound& snd) {
         ASSERT_EQ(snd.DsSetup(kWnd), 0);
-        log.Take();
+        Take();
     }
-    test::RecBuffer& Buf(DX7Sound& snd, int32_t slot, int i) {
-        return *static_cast<test::RecBuffer*>(snd.SoundSlots[slot].Buffers[static_cast<size_t>(i)].get());
+    test::FakeSoundBuffer& Buf(DX7Sound& snd, int32_t slot, int i) {
+        return *static_cast<test::FakeSoundBuffer*>(snd.SoundSlots[slot].Buffers[static_cast<size_t>(i)].get());
     }
 };
 
 TEST_F(DX7SoundRecording, SetupOpensDefaultDeviceAndWritesCorrectedArgumentsBack) {
     DX7Sound snd;
-    EXPECT_EQ(plat.rootsCreated, 1);
+    EXPECT_EQ(int(log.Matching("Host.CreateDirectX7").size()), 1);
     EXPECT_TRUE(snd.SoundDevice.IsNothing());
     EXPECT_EQ(snd.WaveFormat, WAVEFORMATEX{});
 
     // No optional arguments: 22050 Hz, 8 bits, stereo.
     EXPECT_EQ(snd.DsSetup(kWnd), 0);
-    EXPECT_EQ(plat.soundCreates, (std::vector<std::string>{""}));
-    EXPECT_EQ(log.Take(), (Calls{"SetCooperativeLevel(7, 1)"}));
+    EXPECT_EQ(log.Matching("DX.DirectSoundCreate"), (std::vector<std::string>{"DX.DirectSoundCreate(\"\")"}));
+    EXPECT_EQ(Take(), (Calls{"SetCooperativeLevel(7, 1)"}));
     EXPECT_EQ(snd.WaveFormat, test::Pcm(22050, 8, 2)) << snd.WaveFormat;
     EXPECT_EQ(snd.WaveFormat.nBlockAlign, 2);
     EXPECT_EQ(snd.WaveFormat.lAvgBytesPerSec, 44100);
@@ -64,8 +74,8 @@ TEST_F(DX7SoundRecording, SetupOpensDefaultDeviceAndWritesCorrectedArgumentsBack
     EXPECT_EQ(snd.WaveFormat, test::Pcm(44100, 16, 1));
     EXPECT_EQ(snd.WaveFormat.lAvgBytesPerSec, 88200);
     // Each set-up replaced (and released) the previous device.
-    EXPECT_EQ(log.devicesAlive, 1);
-    EXPECT_TRUE(plat.host.boxes.empty());
+    EXPECT_EQ(log.Alive("DS"), 1);
+    EXPECT_TRUE(log.boxes.empty());
 }
 
 TEST_F(DX7SoundRecording, FailingSetupShowsTheMessageClosesAndReturnsTheStatus) {
@@ -80,33 +90,33 @@ TEST_F(DX7SoundRecording, FailingSetupShowsTheMessageClosesAndReturnsTheStatus) 
     Load(snd, 70, 1);
 
     // The cooperative level fails: the message, then DsClose.
-    log.fail["SetCooperativeLevel"] = status::DSERR_ALLOCATED;
+    log.FailOn("SetCooperativeLevel", status::DSERR_ALLOCATED);
     EXPECT_EQ(snd.DsSetup(kWnd), status::DSERR_ALLOCATED);
-    ASSERT_EQ(plat.host.boxes.size(), 1u);
-    EXPECT_EQ(plat.host.boxes[0].prompt, prompt);
-    EXPECT_EQ(plat.host.boxes[0].buttons, 48);
-    EXPECT_EQ(plat.host.boxes[0].title, api::ErrorText(status::DSERR_ALLOCATED));
-    EXPECT_EQ(log.Take(), (Calls{"SetCooperativeLevel(7, 1)", "b0.Stop", "b0.SetCurrentPosition(0)", "b1.Stop",
-                                 "b1.SetCurrentPosition(0)", "b2.Stop", "b2.SetCurrentPosition(0)"}));
+    ASSERT_EQ(log.boxes.size(), 1u);
+    EXPECT_EQ(log.boxes[0].prompt, prompt);
+    EXPECT_EQ(log.boxes[0].buttons, 48);
+    EXPECT_EQ(log.boxes[0].title, api::ErrorText(status::DSERR_ALLOCATED));
+    EXPECT_EQ(Take(), (Calls{"SetCooperativeLevel(7, 1)", "b0.Stop()", "b0.SetCurrentPosition(0)", "b1.Stop()",
+                                 "b1.SetCurrentPosition(0)", "b2.Stop()", "b2.SetCurrentPosition(0)"}));
     EXPECT_TRUE(snd.SoundDevice.IsNothing());
-    EXPECT_EQ(log.devicesAlive, 0);
-    EXPECT_EQ(log.buffersAlive, 0);
+    EXPECT_EQ(log.Alive("DS"), 0);
+    EXPECT_EQ(log.Alive("DSBuffer"), 0);
     EXPECT_EQ(snd.SoundSlots[3].BufferCount, 2);  // freed slots keep their count
 
     // The device cannot be made: a run-time number gets its own text.
-    log.fail.clear();
-    plat.failSoundCreate = ERR_OBJECT_NOT_SET;
+    log.ClearFailures();
+    log.FailOn("DirectSoundCreate", ERR_OBJECT_NOT_SET);
     int32_t hz = 1;
     EXPECT_EQ(snd.DsSetup(kWnd, hz), ERR_OBJECT_NOT_SET);
     EXPECT_EQ(hz, 22050);  // the write-back happens before the failure
-    ASSERT_EQ(plat.host.boxes.size(), 2u);
-    EXPECT_EQ(plat.host.boxes[1].title, "Object variable or With block variable not set");
+    ASSERT_EQ(log.boxes.size(), 2u);
+    EXPECT_EQ(log.boxes[1].title, "Object variable or With block variable not set");
 
     // Set-up may run again.
-    plat.failSoundCreate = 0;
+    log.ClearFailures();
     EXPECT_EQ(snd.DsSetup(kWnd), 0);
     EXPECT_FALSE(snd.SoundDevice.IsNothing());
-    EXPECT_EQ(plat.host.boxes.size(), 2u);
+    EXPECT_EQ(log.boxes.size(), 2u);
 }
 
 TEST_F(DX7SoundRecording, SetFormatClampsEachValueAndFloorsTheBlockAlignment) {
@@ -127,7 +137,7 @@ TEST_F(DX7SoundRecording, SetFormatClampsEachValueAndFloorsTheBlockAlignment) {
     snd.DsSetFormat(-5, 0, -3);
     EXPECT_EQ(snd.WaveFormat, test::Pcm(8000, 8, 1)) << snd.WaveFormat;
     EXPECT_EQ(snd.WaveFormat.nSize, 0);
-    EXPECT_TRUE(log.calls.empty());  // no device needed
+    EXPECT_TRUE(Take().empty());  // no device needed
 }
 
 TEST_F(DX7SoundRecording, CreateLoadsOnceDuplicatesAndStoresTheRecordLast) {
@@ -136,7 +146,7 @@ TEST_F(DX7SoundRecording, CreateLoadsOnceDuplicatesAndStoresTheRecordLast) {
     snd.DsSetFormat(11025, 16, 1);
     int32_t slot = 4, n = 3;
     EXPECT_EQ(snd.DsCreate(slot, "dir/shot.wav", n), 0);
-    EXPECT_EQ(log.Take(), (Calls{"CreateSoundBufferFromFile(dir/shot.wav)", "DuplicateSoundBuffer(b0)",
+    EXPECT_EQ(Take(), (Calls{"CreateSoundBufferFromFile(dir/shot.wav)", "DuplicateSoundBuffer(b0)",
                                  "DuplicateSoundBuffer(b0)"}));
     ASSERT_EQ(log.descs.size(), 1u);
     DSBUFFERDESC want{};
@@ -150,16 +160,16 @@ TEST_F(DX7SoundRecording, CreateLoadsOnceDuplicatesAndStoresTheRecordLast) {
     // Default of one buffer.
     int32_t one = 5;
     EXPECT_EQ(snd.DsCreate(one, "a.wav"), 0);
-    EXPECT_EQ(log.Take(), (Calls{"CreateSoundBufferFromFile(a.wav)"}));
+    EXPECT_EQ(Take(), (Calls{"CreateSoundBufferFromFile(a.wav)"}));
     EXPECT_EQ(snd.SoundSlots[5].BufferCount, 1);
 
     // Reloading a slot releases its old buffers and restarts the rotation.
     int32_t p = 4;
     snd.DsPlay(p);
     EXPECT_EQ(snd.SoundSlots[4].PlayCursor, 1);
-    EXPECT_EQ(log.buffersAlive, 4);
+    EXPECT_EQ(log.Alive("DSBuffer"), 4);
     EXPECT_EQ(snd.DsCreate(slot, "b.wav", 2), 0);
-    EXPECT_EQ(log.buffersAlive, 3);
+    EXPECT_EQ(log.Alive("DSBuffer"), 3);
     EXPECT_EQ(snd.SoundSlots[4].BufferCount, 2);
     EXPECT_EQ(snd.SoundSlots[4].PlayCursor, 0);
 }
@@ -173,7 +183,7 @@ TEST_F(DX7SoundRecording, CreateFailuresLeaveTheSlotAsItWas) {
         EXPECT_EQ(snd.SoundSlots[9].BufferCount, 2);
         ASSERT_EQ(snd.SoundSlots[9].Buffers.size(), 2u);
         EXPECT_EQ(snd.SoundSlots[9].Buffers[0].get(), old0);
-        EXPECT_EQ(log.buffersAlive, 2);
+        EXPECT_EQ(log.Alive("DSBuffer"), 2);
     };
     int32_t slot = 9;
 
@@ -184,27 +194,27 @@ TEST_F(DX7SoundRecording, CreateFailuresLeaveTheSlotAsItWas) {
     for (int32_t n : {40000, -40000}) {
         EXPECT_EQ(snd.DsCreate(slot, "x.wav", n), ERR_OVERFLOW) << n;
     }
-    EXPECT_TRUE(log.Take().empty());
+    EXPECT_TRUE(Take().empty());
     keepsOld();
 
     // The load fails with the platform's status.
-    log.fail["CreateSoundBufferFromFile"] = status::DSERR_BADFORMAT;
+    log.FailOn("CreateSoundBufferFromFile", status::DSERR_BADFORMAT);
     EXPECT_EQ(snd.DsCreate(slot, "bad.wav", 3), status::DSERR_BADFORMAT);
     keepsOld();
-    log.fail.clear();
+    log.ClearFailures();
 
     // A duplicate fails: the half-built record and its buffers go.
-    log.fail["DuplicateSoundBuffer"] = status::DSERR_OUTOFMEMORY;
+    log.FailOn("DuplicateSoundBuffer", status::DSERR_OUTOFMEMORY);
     EXPECT_EQ(snd.DsCreate(slot, "ok.wav", 3), status::DSERR_OUTOFMEMORY);
     keepsOld();
-    log.fail.clear();
-    log.Take();
+    log.ClearFailures();
+    Take();
 
     // Slot 100: the file is loaded and duplicated first, then 9; no slot changes.
     int32_t bad = 100;
     EXPECT_EQ(snd.DsCreate(bad, "late.wav", 2), ERR_SUBSCRIPT);
-    EXPECT_EQ(log.Take(), (Calls{"CreateSoundBufferFromFile(late.wav)", "DuplicateSoundBuffer(b" +
-                                     std::to_string(log.nextBuffer - 2) + ")"}));
+    EXPECT_EQ(Take(), (Calls{"CreateSoundBufferFromFile(late.wav)", "DuplicateSoundBuffer(b" +
+                                     std::to_string(log.Issued("b") - 1) + ")"}));
     keepsOld();
     int32_t neg = -1;
     EXPECT_EQ(snd.DsCreate(neg, "late.wav"), ERR_SUBSCRIPT);
@@ -231,29 +241,29 @@ TEST_F(DX7SoundRecording, PlayRotatesCutsAndRewindsAndResetsControlsUnlessAsked)
         cursors.push_back(snd.SoundSlots[2].PlayCursor);
     }
     EXPECT_EQ(cursors, (std::vector<int16_t>{1, 2, 0, 1, 2, 0}));
-    Calls calls = log.Take();
+    Calls calls = Take();
     ASSERT_GE(calls.size(), 5u);
     // b1 was stopped when first played: no cut, just reset and play.
     EXPECT_EQ(Calls(calls.begin(), calls.begin() + 5),
-              (Calls{"b1.GetStatus", "b1.SetVolume(0)", "b1.SetPan(0)", "b1.SetFrequency(0)", "b1.Play(0)"}));
+              (Calls{"b1.GetStatus()", "b1.SetVolume(0)", "b1.SetPan(0)", "b1.SetFrequency(0)", "b1.Play(0)"}));
 
     // Its second turn finds it still playing: cut and rewound first.
     Buf(snd, 2, 1).status = DSBSTATUS_PLAYING;
     snd.SoundSlots[2].PlayCursor = 0;
     EXPECT_EQ(snd.DsPlay(slot), 0);
-    EXPECT_EQ(log.Take(), (Calls{"b1.GetStatus", "b1.Stop", "b1.SetCurrentPosition(0)", "b1.SetVolume(0)",
+    EXPECT_EQ(Take(), (Calls{"b1.GetStatus()", "b1.Stop()", "b1.SetCurrentPosition(0)", "b1.SetVolume(0)",
                                  "b1.SetPan(0)", "b1.SetFrequency(0)", "b1.Play(0)"}));
 
     // bFlags non-zero keeps volume, pan and frequency as set.
     EXPECT_EQ(snd.DsSetVolume(slot, -1500), 0);
     EXPECT_EQ(snd.DsSetPan(slot, 2500), 0);
-    log.Take();
+    Take();
     VBBool yes = VB_TRUE;
     EXPECT_EQ(snd.DsPlay(slot, yes), 0);
     VBBool one = 1;  // any non-zero value counts
     EXPECT_EQ(snd.DsPlay(slot, one), 0);
-    EXPECT_EQ(log.Take(), (Calls{"b2.GetStatus", "b2.Stop", "b2.SetCurrentPosition(0)", "b2.Play(0)",
-                                 "b0.GetStatus", "b0.Stop", "b0.SetCurrentPosition(0)", "b0.Play(0)"}));
+    EXPECT_EQ(Take(), (Calls{"b2.GetStatus()", "b2.Stop()", "b2.SetCurrentPosition(0)", "b2.Play(0)",
+                                 "b0.GetStatus()", "b0.Stop()", "b0.SetCurrentPosition(0)", "b0.Play(0)"}));
     EXPECT_EQ(Buf(snd, 2, 0).volume, -1500);
     EXPECT_EQ(Buf(snd, 2, 0).pan, 2500);
 
@@ -263,9 +273,9 @@ TEST_F(DX7SoundRecording, PlayRotatesCutsAndRewindsAndResetsControlsUnlessAsked)
     snd.DsPlay(single);
     snd.DsPlay(single);
     EXPECT_EQ(snd.SoundSlots[8].PlayCursor, 0);
-    Calls c = log.Take();
+    Calls c = Take();
     EXPECT_EQ(c.back(), "b3.Play(0)");
-    EXPECT_EQ(std::count(c.begin(), c.end(), "b3.Stop"), 1);  // the second play cut the first
+    EXPECT_EQ(std::count(c.begin(), c.end(), "b3.Stop()"), 1);  // the second play cut the first
 }
 
 TEST_F(DX7SoundRecording, PlayFailures) {
@@ -287,11 +297,11 @@ TEST_F(DX7SoundRecording, PlayFailures) {
     // A platform failure ends the method with its status; the cursor stays advanced.
     Load(snd, 7, 2);
     int32_t s7 = 7;
-    log.fail["b" + std::to_string(log.nextBuffer - 1) + ".SetPan"] = status::DSERR_CONTROLUNAVAIL;
+    log.FailOn("b" + std::to_string(log.Issued("b")) + ".SetPan", status::DSERR_CONTROLUNAVAIL);
     EXPECT_EQ(snd.DsPlay(s7), status::DSERR_CONTROLUNAVAIL);
     EXPECT_EQ(snd.SoundSlots[7].PlayCursor, 1);
-    Calls c = log.Take();
-    EXPECT_EQ(c.back(), "b" + std::to_string(log.nextBuffer - 1) + ".SetPan(0)");  // no Play after it
+    Calls c = Take();
+    EXPECT_EQ(c.back(), "b" + std::to_string(log.Issued("b")) + ".SetPan(0)");  // no Play after it
 }
 
 TEST_F(DX7SoundRecording, PlayLoopingOnlyOnOneBufferSlotsWithoutStopOrRewind) {
@@ -302,14 +312,14 @@ TEST_F(DX7SoundRecording, PlayLoopingOnlyOnOneBufferSlotsWithoutStopOrRewind) {
     Buf(snd, 0, 0).status = DSBSTATUS_PLAYING;
     snd.SoundSlots[0].PlayCursor = 0;
     EXPECT_EQ(snd.DsPlayLooping(slot), 0);
-    EXPECT_EQ(log.Take(), (Calls{"b0.SetVolume(0)", "b0.SetPan(0)", "b0.SetFrequency(0)", "b0.Play(1)"}));
+    EXPECT_EQ(Take(), (Calls{"b0.SetVolume(0)", "b0.SetPan(0)", "b0.SetFrequency(0)", "b0.Play(1)"}));
     EXPECT_EQ(snd.SoundSlots[0].PlayCursor, 0);
 
     Load(snd, 1, 2);
     int32_t two = 1, never = 50, out = 100;
     EXPECT_EQ(snd.DsPlayLooping(two), 0);
     EXPECT_EQ(snd.DsPlayLooping(never), 0);
-    EXPECT_TRUE(log.Take().empty());
+    EXPECT_TRUE(Take().empty());
     EXPECT_EQ(snd.DsPlayLooping(out), ERR_SUBSCRIPT);
 
     snd.DsFree(slot);
@@ -322,22 +332,22 @@ TEST_F(DX7SoundRecording, StopVolumeAndPanWalkEveryBufferAndStopAtTheFirstFailur
     Load(snd, 10, 3);
     int32_t slot = 10;
     EXPECT_EQ(snd.DsStop(slot), 0);
-    EXPECT_EQ(log.Take(), (Calls{"b0.Stop", "b0.SetCurrentPosition(0)", "b1.Stop", "b1.SetCurrentPosition(0)",
-                                 "b2.Stop", "b2.SetCurrentPosition(0)"}));
+    EXPECT_EQ(Take(), (Calls{"b0.Stop()", "b0.SetCurrentPosition(0)", "b1.Stop()", "b1.SetCurrentPosition(0)",
+                                 "b2.Stop()", "b2.SetCurrentPosition(0)"}));
     // Values pass unchanged, even ones the platform would refuse.
     EXPECT_EQ(snd.DsSetVolume(slot, -12345), 0);
-    EXPECT_EQ(log.Take(), (Calls{"b0.SetVolume(-12345)", "b1.SetVolume(-12345)", "b2.SetVolume(-12345)"}));
+    EXPECT_EQ(Take(), (Calls{"b0.SetVolume(-12345)", "b1.SetVolume(-12345)", "b2.SetVolume(-12345)"}));
     EXPECT_EQ(snd.DsSetPan(slot, 20000), 0);
-    EXPECT_EQ(log.Take(), (Calls{"b0.SetPan(20000)", "b1.SetPan(20000)", "b2.SetPan(20000)"}));
+    EXPECT_EQ(Take(), (Calls{"b0.SetPan(20000)", "b1.SetPan(20000)", "b2.SetPan(20000)"}));
 
     // The second buffer refuses: the first keeps the new value, the third is not touched.
-    log.fail["b1.SetVolume"] = status::DSERR_INVALIDPARAM;
+    log.FailOn("b1.SetVolume", status::DSERR_INVALIDPARAM);
     EXPECT_EQ(snd.DsSetVolume(slot, -300), status::DSERR_INVALIDPARAM);
-    EXPECT_EQ(log.Take(), (Calls{"b0.SetVolume(-300)", "b1.SetVolume(-300)"}));
-    log.fail["b0.Stop"] = status::DSERR_BUFFERLOST;
+    EXPECT_EQ(Take(), (Calls{"b0.SetVolume(-300)", "b1.SetVolume(-300)"}));
+    log.FailOn("b0.Stop", status::DSERR_BUFFERLOST);
     EXPECT_EQ(snd.DsStop(slot), status::DSERR_BUFFERLOST);
-    EXPECT_EQ(log.Take(), (Calls{"b0.Stop"}));
-    log.fail.clear();
+    EXPECT_EQ(Take(), (Calls{"b0.Stop()"}));
+    log.ClearFailures();
 
     // Never loaded: nothing to do. Out of range: 9. Freed: 91.
     int32_t never = 11, out = 100;
@@ -359,14 +369,14 @@ TEST_F(DX7SoundRecording, FreeReleasesBuffersButKeepsCountAndCursor) {
     Load(snd, 12, 3);
     int32_t slot = 12;
     snd.DsPlay(slot);
-    log.Take();
+    Take();
     snd.DsFree(slot);
-    EXPECT_EQ(log.buffersAlive, 0);
+    EXPECT_EQ(log.Alive("DSBuffer"), 0);
     EXPECT_EQ(snd.SoundSlots[12].BufferCount, 3);
     EXPECT_EQ(snd.SoundSlots[12].PlayCursor, 1);
     ASSERT_EQ(snd.SoundSlots[12].Buffers.size(), 3u);
     for (auto& b : snd.SoundSlots[12].Buffers) EXPECT_TRUE(b.IsNothing());
-    EXPECT_TRUE(log.Take().empty());  // released, not stopped
+    EXPECT_TRUE(Take().empty());  // released, not stopped
 
     int32_t never = 13, neg = -1, out = 100;
     snd.DsFree(never);
@@ -391,15 +401,15 @@ TEST_F(DX7SoundRecording, CloseStopsAndFreesEverySlotThenReleasesTheDevice) {
     Load(snd, 0, 2);
     snd.DsClose();
     // Ascending slots: slot 0's buffers (b1, b2) before slot 99's (b0).
-    EXPECT_EQ(log.Take(), (Calls{"b1.Stop", "b1.SetCurrentPosition(0)", "b2.Stop", "b2.SetCurrentPosition(0)",
-                                 "b0.Stop", "b0.SetCurrentPosition(0)"}));
-    EXPECT_EQ(log.buffersAlive, 0);
-    EXPECT_EQ(log.devicesAlive, 0);
+    EXPECT_EQ(Take(), (Calls{"b1.Stop()", "b1.SetCurrentPosition(0)", "b2.Stop()", "b2.SetCurrentPosition(0)",
+                                 "b0.Stop()", "b0.SetCurrentPosition(0)"}));
+    EXPECT_EQ(log.Alive("DSBuffer"), 0);
+    EXPECT_EQ(log.Alive("DS"), 0);
     EXPECT_TRUE(snd.SoundDevice.IsNothing());
     EXPECT_FALSE(snd.DxRoot.IsNothing());  // kept for the next set-up
 
     snd.DsClose();  // twice is harmless: the freed entries' Stop fails inside DsStop
-    EXPECT_TRUE(log.Take().empty());
+    EXPECT_TRUE(Take().empty());
     int32_t slot = 0;
     EXPECT_EQ(snd.DsPlay(slot), ERR_OBJECT_NOT_SET);
     EXPECT_EQ(snd.DsSetup(kWnd), 0);
@@ -411,12 +421,12 @@ TEST_F(DX7SoundRecording, DestructionReleasesEverythingWithoutClosing) {
         DX7Sound snd;
         Setup(snd);
         Load(snd, 1, 4);
-        EXPECT_EQ(plat.rootsAlive, 1);
+        EXPECT_EQ(log.Alive("DX"), 1);
     }
-    EXPECT_TRUE(log.Take().empty());  // no Stop: DsClose did not run
-    EXPECT_EQ(log.buffersAlive, 0);
-    EXPECT_EQ(log.devicesAlive, 0);
-    EXPECT_EQ(plat.rootsAlive, 0);
+    EXPECT_TRUE(Take().empty());  // no Stop: DsClose did not run
+    EXPECT_EQ(log.Alive("DSBuffer"), 0);
+    EXPECT_EQ(log.Alive("DS"), 0);
+    EXPECT_EQ(log.Alive("DX"), 0);
 }
 
 // The methods reach one another through the object's own interface.
@@ -442,7 +452,7 @@ TEST_F(DX7SoundRecording, CloseAndFailingSetupCallThroughTheInterface) {
     snd.DsClose();
     EXPECT_EQ(snd.stops, 100);
     EXPECT_EQ(snd.frees, 100);
-    plat.failSoundCreate = status::DSERR_NODRIVER;
+    log.FailOn("DirectSoundCreate", status::DSERR_NODRIVER);
     EXPECT_EQ(snd.DsSetup(kWnd), status::DSERR_NODRIVER);
     EXPECT_EQ(snd.closes, 2);
     EXPECT_EQ(snd.stops, 200);

@@ -22,15 +22,6 @@ constexpr int32_t kAll = DSBCAPS_STATIC | DSBCAPS_CTRLFREQUENCY | DSBCAPS_CTRLPA
 // At the output's own rate a buffer's samples reach the mix one for one.
 const WAVEFORMATEX kExact = Pcm(48000, 16, 1);
 
-int32_t StatusOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const VbError& e) {
-        return e.number();
-    }
-    return 0;
-}
-
 class Mixer : public ::testing::Test {
 protected:
     TempDir dir;
@@ -48,7 +39,7 @@ protected:
         return dev->CreateSoundBufferFromFile(path, d, fmt);
     }
     int32_t LoadStatus(const std::string& path, const WAVEFORMATEX& fmt = kExact) {
-        return StatusOf([&] {
+        return ErrorOf([&] {
             DSBUFFERDESC d{};
             d.lFlags = kAll;
             dev->CreateSoundBufferFromFile(path, d, fmt);
@@ -71,27 +62,27 @@ TEST_F(Mixer, StatusPositionAndControlRanges) {
     b->Stop();
     b->Stop();
     EXPECT_EQ(b->GetStatus(), 0);
-    EXPECT_EQ(StatusOf([&] { b->Play(2); }), status::DSERR_INVALIDPARAM);
+    EXPECT_EQ(ErrorOf([&] { b->Play(2); }), status::DSERR_INVALIDPARAM);
 
     // Volume: -10000..0; a refused value keeps the old one.
     b->SetVolume(-2500);
-    EXPECT_EQ(StatusOf([&] { b->SetVolume(1); }), status::DSERR_INVALIDPARAM);
-    EXPECT_EQ(StatusOf([&] { b->SetVolume(-10001); }), status::DSERR_INVALIDPARAM);
+    EXPECT_EQ(ErrorOf([&] { b->SetVolume(1); }), status::DSERR_INVALIDPARAM);
+    EXPECT_EQ(ErrorOf([&] { b->SetVolume(-10001); }), status::DSERR_INVALIDPARAM);
     EXPECT_EQ(b->GetVolume(), -2500);
     b->SetVolume(-10000);
     b->SetVolume(0);
     // Pan: -10000..10000.
     b->SetPan(-10000);
     b->SetPan(10000);
-    EXPECT_EQ(StatusOf([&] { b->SetPan(10001); }), status::DSERR_INVALIDPARAM);
-    EXPECT_EQ(StatusOf([&] { b->SetPan(-10001); }), status::DSERR_INVALIDPARAM);
+    EXPECT_EQ(ErrorOf([&] { b->SetPan(10001); }), status::DSERR_INVALIDPARAM);
+    EXPECT_EQ(ErrorOf([&] { b->SetPan(-10001); }), status::DSERR_INVALIDPARAM);
     EXPECT_EQ(b->GetPan(), 10000);
     // Frequency: 100..100000, 0 is the data's own rate.
     EXPECT_EQ(b->GetFrequency(), 48000);
     b->SetFrequency(100);
     b->SetFrequency(100000);
-    EXPECT_EQ(StatusOf([&] { b->SetFrequency(99); }), status::DSERR_INVALIDPARAM);
-    EXPECT_EQ(StatusOf([&] { b->SetFrequency(100001); }), status::DSERR_INVALIDPARAM);
+    EXPECT_EQ(ErrorOf([&] { b->SetFrequency(99); }), status::DSERR_INVALIDPARAM);
+    EXPECT_EQ(ErrorOf([&] { b->SetFrequency(100001); }), status::DSERR_INVALIDPARAM);
     EXPECT_EQ(b->GetFrequency(), 100000);
     b->SetFrequency(0);
     EXPECT_EQ(b->GetFrequency(), 48000);
@@ -114,28 +105,28 @@ TEST_F(Mixer, ControlsNeedTheirCapabilities) {
     for (auto call : std::vector<std::function<void()>>{
              [&] { b->SetVolume(0); }, [&] { b->SetPan(0); }, [&] { b->SetFrequency(0); },
              [&] { b->GetVolume(); }, [&] { b->GetPan(); }, [&] { b->GetFrequency(); }})
-        EXPECT_EQ(StatusOf(call), status::DSERR_CONTROLUNAVAIL);
+        EXPECT_EQ(ErrorOf(call), status::DSERR_CONTROLUNAVAIL);
     b->Play(0);  // playing needs no capability
     EXPECT_EQ(b->GetStatus(), DSBSTATUS_PLAYING);
     auto v = Load(Constant(100, 1000), kExact, DSBCAPS_CTRLVOLUME);
     v->SetVolume(-100);
-    EXPECT_EQ(StatusOf([&] { v->SetPan(0); }), status::DSERR_CONTROLUNAVAIL);
+    EXPECT_EQ(ErrorOf([&] { v->SetPan(0); }), status::DSERR_CONTROLUNAVAIL);
     // Duplicates keep the capabilities.
     auto d = dev->DuplicateSoundBuffer(v);
     d->SetVolume(-200);
-    EXPECT_EQ(StatusOf([&] { d->SetFrequency(0); }), status::DSERR_CONTROLUNAVAIL);
+    EXPECT_EQ(ErrorOf([&] { d->SetFrequency(0); }), status::DSERR_CONTROLUNAVAIL);
 
-    EXPECT_EQ(StatusOf([&] { Load(Constant(100, 1), kExact, DSBCAPS_PRIMARYBUFFER); }), status::DSERR_INVALIDPARAM);
-    EXPECT_EQ(StatusOf([&] { dev->DuplicateSoundBuffer(Ref<DirectSoundBuffer>()); }), status::DSERR_INVALIDPARAM);
+    EXPECT_EQ(ErrorOf([&] { Load(Constant(100, 1), kExact, DSBCAPS_PRIMARYBUFFER); }), status::DSERR_INVALIDPARAM);
+    EXPECT_EQ(ErrorOf([&] { dev->DuplicateSoundBuffer(Ref<DirectSoundBuffer>()); }), status::DSERR_INVALIDPARAM);
 }
 
 TEST_F(Mixer, DeviceCreationAndCooperativeLevel) {
-    EXPECT_EQ(StatusOf([] { plat::RegisteredFamilies().sound("{12345678-0000-0000-0000-000000000000}"); }),
+    EXPECT_EQ(ErrorOf([] { plat::RegisteredFamilies().sound("{12345678-0000-0000-0000-000000000000}"); }),
               status::DSERR_NODRIVER);
     dev->SetCooperativeLevel(5, DSSCL_NORMAL);
-    EXPECT_EQ(StatusOf([&] { dev->SetCooperativeLevel(500, DSSCL_NORMAL); }), status::DSERR_INVALIDPARAM);
-    EXPECT_EQ(StatusOf([&] { dev->SetCooperativeLevel(5, 0); }), status::DSERR_INVALIDPARAM);
-    EXPECT_EQ(StatusOf([&] { dev->SetCooperativeLevel(5, 5); }), status::DSERR_INVALIDPARAM);
+    EXPECT_EQ(ErrorOf([&] { dev->SetCooperativeLevel(500, DSSCL_NORMAL); }), status::DSERR_INVALIDPARAM);
+    EXPECT_EQ(ErrorOf([&] { dev->SetCooperativeLevel(5, 0); }), status::DSERR_INVALIDPARAM);
+    EXPECT_EQ(ErrorOf([&] { dev->SetCooperativeLevel(5, 5); }), status::DSERR_INVALIDPARAM);
 }
 
 TEST_F(Mixer, LoadingConvertsToTheFormatPassed) {
@@ -162,7 +153,7 @@ TEST_F(Mixer, LoadingConvertsToTheFormatPassed) {
     b->Stop();
 
     // Mono 8-bit data played into 16-bit stereo: both channels the same.
-    WriteBytes(dir.File("u8.wav"), WavBytes(std::vector<uint8_t>(800, 192), 8000, 8, 1));
+    WriteFile(dir.File("u8.wav"), WavBytes(std::vector<uint8_t>(800, 192), 8000, 8, 1));
     DSBUFFERDESC d{};
     d.lFlags = kAll;
     auto b8 = dev->CreateSoundBufferFromFile(dir.File("u8.wav"), d, Pcm(8000, 16, 2));
@@ -299,26 +290,26 @@ TEST_F(Mixer, MissingTruncatedAndHostileFilesFailCleanly) {
     EXPECT_EQ(LoadStatus(dir.File("nowhere.wav")), status::DSERR_FILENOTFOUND);
     EXPECT_EQ(LoadStatus(dir.File("")), status::DSERR_FILENOTFOUND);  // the directory itself
 
-    WriteBytes(dir.File("junk.wav"), std::vector<uint8_t>(1000, 0x5A));
+    WriteFile(dir.File("junk.wav"), std::vector<uint8_t>(1000, 0x5A));
     EXPECT_EQ(LoadStatus(dir.File("junk.wav")), status::DSERR_BADFORMAT);
 
     // A data chunk cut short: libsndfile alone would load the shorter sound.
     auto bytes = WavBytes(std::vector<uint8_t>(20000, 0x10), 48000, 16, 1);
     bytes.resize(bytes.size() / 2);
-    WriteBytes(dir.File("cut.wav"), bytes);
+    WriteFile(dir.File("cut.wav"), bytes);
     EXPECT_EQ(LoadStatus(dir.File("cut.wav")), status::DSERR_BADFORMAT);
 
     // Lying headers: sizes near 4 GB, no channels, no rate, 65535 channels.
-    WriteBytes(dir.File("huge.wav"), WavBytes(std::vector<uint8_t>(64, 1), 48000, 16, 1, 0xFFFFFFF0));
+    WriteFile(dir.File("huge.wav"), WavBytes(std::vector<uint8_t>(64, 1), 48000, 16, 1, 0xFFFFFFF0));
     EXPECT_EQ(LoadStatus(dir.File("huge.wav")), status::DSERR_BADFORMAT);
-    WriteBytes(dir.File("noch.wav"), WavBytes(std::vector<uint8_t>(64, 1), 48000, 16, 0));
+    WriteFile(dir.File("noch.wav"), WavBytes(std::vector<uint8_t>(64, 1), 48000, 16, 0));
     EXPECT_NE(LoadStatus(dir.File("noch.wav")), 0);
-    WriteBytes(dir.File("norate.wav"), WavBytes(std::vector<uint8_t>(64, 1), 0, 16, 1));
+    WriteFile(dir.File("norate.wav"), WavBytes(std::vector<uint8_t>(64, 1), 0, 16, 1));
     EXPECT_NE(LoadStatus(dir.File("norate.wav")), 0);
-    WriteBytes(dir.File("wide.wav"), WavBytes(std::vector<uint8_t>(64, 1), 48000, 16, -1));
+    WriteFile(dir.File("wide.wav"), WavBytes(std::vector<uint8_t>(64, 1), 48000, 16, -1));
     EXPECT_NE(LoadStatus(dir.File("wide.wav")), 0);
     // A rate of 1 Hz would turn a few bytes into a huge buffer.
-    WriteBytes(dir.File("slow.wav"), WavBytes(std::vector<uint8_t>(64, 1), 1, 16, 1));
+    WriteFile(dir.File("slow.wav"), WavBytes(std::vector<uint8_t>(64, 1), 1, 16, 1));
     EXPECT_NE(LoadStatus(dir.File("slow.wav")), 0);
     // A compressed file cut short.
     {
@@ -338,7 +329,7 @@ TEST_F(Mixer, MissingTruncatedAndHostileFilesFailCleanly) {
         EXPECT_NE(LoadStatus(flac, Pcm(44100, 16, 1)), 0);
     }
     // No samples at all.
-    WriteBytes(dir.File("empty.wav"), WavBytes({}, 48000, 16, 1));
+    WriteFile(dir.File("empty.wav"), WavBytes({}, 48000, 16, 1));
     EXPECT_EQ(LoadStatus(dir.File("empty.wav")), status::DSERR_BADFORMAT);
 
     // A good file with a format no buffer can hold.

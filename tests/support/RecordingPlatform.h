@@ -1,8 +1,12 @@
-// A platform that records every call the component makes, with its
-// arguments, in order, and can be told to fail a given call with a given
-// status. Entries read "Object.Method(args)": objects are DX (root), DD
-// (display object), S<n> (surfaces, numbered in creation order), Clip,
-// Win, Gdi and Host; "~S2" and the like record the final release.
+// The test platform: windows, device contexts, host services and a root whose
+// display, input, sound and music objects record every call into one log
+// (see Recorder.h for its entries and failures). Objects are named in the
+// log: DX (root), DD (display object), S<n> (surfaces, in creation order),
+// Clip, Picture, Win, Gdi and Host; the input objects di<n>, kbd<n>, joy<n>,
+// enum<n>, item<n> share one count; the sound device has no name, its buffers
+// are b0, b1 ...; the music objects are loader<n>, perf<n>, seg<n>, state<n>.
+// A test may hand out other families instead (the real platform's) and
+// still record the root's calls.
 #pragma once
 
 #include <functional>
@@ -12,11 +16,13 @@
 #include <vector>
 
 #include "common/DDraw.h"
+#include "common/DInput.h"
+#include "common/DMusic.h"
+#include "common/DSound.h"
 #include "common/Platform.h"
+#include "tests/support/Recorder.h"
 
-namespace vexo::rec {
-
-struct FakeSurface;
+namespace vexo::test {
 
 struct Window {
     RECT outer{};
@@ -31,9 +37,15 @@ struct Bitmap {
     uint32_t topLeftRaw = 0;  // what a copy into a surface leaves at (0, 0)
 };
 
-struct State {
-    std::vector<std::string> log;
+struct MessageBoxCall {
+    std::string prompt;
+    int32_t buttons = 0;
+    std::string title;
+};
 
+class FakeSurface;
+
+struct State : Recorder {
     // Display the fake offers.
     int32_t displayBpp = 32;
     int32_t screenW = 1920;
@@ -48,49 +60,70 @@ struct State {
     std::map<HBITMAP, Bitmap> bitmaps;
     std::map<std::string, HBITMAP> pictureFiles;
     std::map<HDC, FakeSurface*> surfaceDCs;
-    int nextSurface = 1;
     HDC nextDC = 1000;
     HGDIOBJ selected = 77;  // what a new memory DC holds before SelectObject
 
-    // Failure injection. `key` is "Method" (any object) or "Obj.Method";
-    // occurrence 0 fails every call, n only the n-th. A raising failure
-    // throws even from operations that report by status.
-    struct Fail {
-        std::string key;
-        int32_t status;
-        bool raise;
-        int occurrence;
-        int seen;
-    };
-    std::vector<Fail> fails;
-    void FailOn(const std::string& key, int32_t status, int occurrence = 0) {
-        fails.push_back({key, status, true, occurrence, 0});
-    }
-    // For the blit family: return `status` instead of raising.
-    void ReturnOn(const std::string& key, int32_t status, int occurrence = 0) {
-        fails.push_back({key, status, false, occurrence, 0});
-    }
+    // Input devices attached: joystick instance identifiers in enumeration
+    // order, the state each reports, and the keyboard's.
+    std::vector<std::string> joysticks;
+    std::map<std::string, DIJOYSTATE> joyStates;
+    DIKEYBOARDSTATE keys;
 
-    // Logs the call; returns the injected status (0 when none) and whether it
-    // should raise.
-    int32_t Hit(const std::string& obj, const std::string& method, const std::string& args, bool* raise);
-    // For operations that only raise.
-    void Call(const std::string& obj, const std::string& method, const std::string& args);
+    // What the sound buffers were created with, in order.
+    std::vector<DSBUFFERDESC> descs;
+    std::vector<WAVEFORMATEX> formats;
 
-    // Entries starting with `prefix`, in order.
-    std::vector<std::string> Matching(const std::string& prefix) const;
-    // Position of the first entry starting with `prefix`, or -1.
-    int IndexOf(const std::string& prefix) const;
-    void Clear() { log.clear(); }
+    // Host: message boxes are recorded instead of shown; message passes are
+    // counted and may run application code.
+    std::vector<MessageBoxCall> boxes;
+    std::function<void()> onDoEvents;
+    int doEvents = 0;
+
+    // Families the root hands out instead of the recording ones.
+    std::function<Ref<DirectInput>()> input;
+    std::function<Ref<DirectSound>(const std::string& guid)> sound;
+    std::function<Ref<DirectMusicLoader>()> musicLoader;
+    std::function<Ref<DirectMusicPerformance>()> musicPerformance;
+    // Takes the factories of a set of families (the platform's registry).
+    template <class F>
+    void UseFamilies(const F& f) {
+        input = f.input;
+        sound = f.sound;
+        musicLoader = f.musicLoader;
+        musicPerformance = f.musicPerformance;
+    }
 };
 
 using StatePtr = std::shared_ptr<State>;
 
-struct FakeSurface : DirectDrawSurface7 {
-    FakeSurface(StatePtr s, int32_t w, int32_t h, int32_t caps);
-    ~FakeSurface() override;
-    std::string name;
+// A recording object: its name in the log, counted alive by kind, and its
+// final release logged as "~name".
+class Recorded {
+public:
+    Recorded(StatePtr s, std::string n, std::string kind);
+    Recorded(const Recorded&) = delete;
+    Recorded& operator=(const Recorded&) = delete;
+    virtual ~Recorded();
     StatePtr st;
+    const std::string name;
+
+protected:
+    void Call(const std::string& method, const std::string& args = "") { st->Call(name, method, args); }
+
+private:
+    std::string kind_;
+};
+
+// The name of a recording object in the log, "null" for anything else.
+template <class T>
+std::string NameOf(const Ref<T>& r) {
+    auto* rec = dynamic_cast<Recorded*>(r.get());
+    return rec ? rec->name : "null";
+}
+
+class FakeSurface : public DirectDrawSurface7, public Recorded {
+public:
+    FakeSurface(StatePtr s, int32_t w, int32_t h, int32_t caps);
     int32_t width, height, caps;
     int32_t bpp;
     std::vector<uint32_t> pixels;
@@ -117,15 +150,40 @@ struct FakeSurface : DirectDrawSurface7 {
     void SetClipper(const Ref<DirectDrawClipper>& clipper) override;
 };
 
-// Name of a surface reference for log comparisons ("S3", or "null").
-std::string NameOf(const Ref<DirectDrawSurface7>& s);
+class FakeSoundBuffer : public DirectSoundBuffer, public Recorded {
+public:
+    explicit FakeSoundBuffer(StatePtr s);
+    int32_t status = 0;
+    int32_t volume = 0, pan = 0, frequency = 0;
+
+    int32_t GetStatus() override;
+    void Stop() override;
+    void Play(int32_t flags) override;
+    void SetCurrentPosition(int32_t p) override;
+    void GetCurrentPosition(DSCURSORS& c) override;
+    void SetVolume(int32_t v) override;
+    int32_t GetVolume() override { return volume; }
+    void SetPan(int32_t p) override;
+    int32_t GetPan() override { return pan; }
+    void SetFrequency(int32_t f) override;
+    int32_t GetFrequency() override { return frequency; }
+    void GetFormat(WAVEFORMATEX& f) override { f = {}; }
+    void GetCaps(DSBUFFERDESC& c) override { c = {}; }
+};
+
+class FakeSegmentState : public DirectMusicSegmentState, public Recorded {
+public:
+    explicit FakeSegmentState(StatePtr s);
+    int32_t seek = 0;
+    int32_t GetSeek() override;
+};
 
 class RecordingPlatform : public Platform, public WindowService, public GdiService, public HostRuntime {
 public:
     RecordingPlatform();
     StatePtr st;
 
-    // A top-level window whose frame adds 8 x 27 to its client area.
+    // A window whose frame adds (outer size - client size).
     HWND AddWindow(HWND h, RECT outer, int32_t clientW, int32_t clientH, HWND parent = 0);
 
     Ref<DirectX7> CreateDirectX7() override;
@@ -161,11 +219,10 @@ public:
     void DoEvents() override;
     float Timer() override { return 0.0f; }
     uint32_t GetTickCount() override { return 0; }
-    int32_t MsgBox(const std::string&, int32_t, const std::string&) override { return 1; }
+    int32_t MsgBox(const std::string& prompt, int32_t buttons, const std::string& title) override;
 
 private:
     std::map<HDC, HGDIOBJ> memDCs_;
-    std::map<HDC, HBITMAP> memDCBitmap_;
 };
 
-}  // namespace vexo::rec
+}  // namespace vexo::test
