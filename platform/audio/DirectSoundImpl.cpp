@@ -12,7 +12,6 @@
 namespace vexo::audio {
 namespace {
 
-constexpr int32_t kControls = DSBCAPS_CTRLVOLUME | DSBCAPS_CTRLPAN | DSBCAPS_CTRLFREQUENCY;
 
 class SoundBuffer final : public DirectSoundBuffer {
 public:
