@@ -12,7 +12,6 @@
 namespace vexo::audio {
 namespace {
 
-
 class SoundBuffer final : public DirectSoundBuffer {
 public:
     SoundBuffer(std::shared_ptr<const SoundData> data, int32_t caps) : caps_(caps) { v_.data = std::move(data); }
