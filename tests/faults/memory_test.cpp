@@ -62,7 +62,9 @@ TEST_F(SurfaceMemory, NoSurfaceWhenPixelMemoryRunsOut) {
         } else {
             EXPECT_EQ(dd.DDGetSurfaceWidth(got), 4) << "allocation " << fail << " failed";
         }
-        if (fail == 1) EXPECT_TRUE(got.IsNothing()) << "no picture, no surface";
+        if (fail == 1) {
+            EXPECT_TRUE(got.IsNothing()) << "no picture, no surface";
+        }
         got = nullptr;
         EXPECT_EQ(plat::VideoMemoryFree(), videoFree) << "allocation " << fail << " failed";
     }
