@@ -64,6 +64,7 @@ long long ReadAt(int fd, uint8_t* p, size_t n, size_t at) {
 }
 int CloseFile(int fd) { return ::_close(fd); }
 int SyncFile(int fd) { return ::_commit(fd); }
+bool CanReadWrite(const std::filesystem::path& p) { return ::_waccess(p.c_str(), 6) == 0; }
 void KeepOwnerAndMode(int, const std::filesystem::path&) {}
 #else
 int OpenFile(const std::string& path, int flags) { return ::open(path.c_str(), flags | O_CLOEXEC, 0666); }
@@ -74,6 +75,7 @@ long long WriteAt(int fd, const uint8_t* p, size_t n, size_t at) { return ::pwri
 long long ReadAt(int fd, uint8_t* p, size_t n, size_t at) { return ::pread(fd, p, n, off_t(at)); }
 int CloseFile(int fd) { return ::close(fd); }
 int SyncFile(int fd) { return ::fsync(fd); }
+bool CanReadWrite(const std::filesystem::path& p) { return ::access(p.c_str(), R_OK | W_OK) == 0; }
 // The replacement keeps the permissions (and, where allowed, the owner) of
 // the file it replaces.
 void KeepOwnerAndMode(int fd, const std::filesystem::path& old) {
@@ -173,6 +175,9 @@ void DataFile::ReplaceStart(const std::string& path, const uint8_t* p, size_t n)
     const fs::file_status st = fs::status(target, ec);
     const bool exists = fs::exists(st);
     if (exists && !fs::is_regular_file(st)) return WriteInPlace(path, p, n);
+    // A file this process could not open for writing stays protected, as it
+    // would be against writing in place.
+    if (exists && !CanReadWrite(target)) Raise(OpenError(errno));
 
     static std::atomic<unsigned> serial{0};
     const fs::path dir = target.has_parent_path() ? target.parent_path() : fs::path(".");

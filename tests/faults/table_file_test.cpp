@@ -93,6 +93,22 @@ TEST_F(TableFaults, AFailedSaveLeavesTheOldFileAsItWas) {
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
 }
 
+// Permission bits do not hold a privileged process back; as root this
+// checks only that nothing is left behind.
+TEST_F(TableFaults, AWriteProtectedFileStaysProtected) {
+    ASSERT_EQ(chmod(Path("table.bin").c_str(), 0444), 0);
+    const int32_t got = Save(Path("table.bin"));
+    if (geteuid() != 0) {
+        EXPECT_EQ(got, 70);  // permission denied
+        ExpectOldFileAlone();
+    } else {
+        EXPECT_EQ(got, 0);
+    }
+    int others = 0;
+    for (const auto& e : fs::directory_iterator(dir)) others += e.path().filename() != "table.bin";
+    EXPECT_EQ(others, 0);
+}
+
 TEST_F(TableFaults, DevicesAndLinksAreWrittenThroughNotReplaced) {
     // A full device: written in place, so the device stays a device.
     EXPECT_EQ(Save("/dev/full"), kDiskFull);
