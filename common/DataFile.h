@@ -24,6 +24,13 @@ public:
     size_t ReadAtStart(uint8_t* p, size_t n);
     void Close();
 
+    // Writes `n` bytes at the start of the file at `path` so that a failure
+    // loses nothing: the bytes go to a new file in the same folder, with the
+    // old file's bytes beyond `n` after them, which then takes the old one's
+    // place. A path that names no regular file (a device) is written in
+    // place.
+    static void ReplaceStart(const std::string& path, const uint8_t* p, size_t n);
+
 private:
     int fd_ = -1;
 };

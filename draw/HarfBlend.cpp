@@ -32,11 +32,10 @@ int32_t DX7Draw::DDSaveHarfPalette(const std::string& SavePathFilename, Ref<Dire
 
     harf::BuildTable(screen, source, HarfPalette);
 
-    rn([&] {
-        DataFile f(SavePathFilename, false);
-        f.WriteAtStart(&HarfPalette[0][0], kTableBytes);
-        f.Close();
-    });
+    // A write that fails half-way (a full disk) must not leave a table file
+    // that is half new, half old: the old file stays until the new one is
+    // complete.
+    rn([&] { DataFile::ReplaceStart(SavePathFilename, &HarfPalette[0][0], kTableBytes); });
     return rn.Err();
 }
 

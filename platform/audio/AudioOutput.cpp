@@ -65,6 +65,41 @@ public:
     int32_t BlockFrames() const override { return kBlock; }
     int64_t FramesRendered() const override { return rendered_.load(); }
 
+    void CheckDevice() override {
+        if (mode_.load() != Mode::Device) return;
+        std::lock_guard<std::mutex> lock(modeMu_);
+        if (mode_ != Mode::Device || !device_) return;
+        if (!lost_.load() && SDL_GetAudioDeviceStatus(device_) != SDL_AUDIO_STOPPED) return;
+        std::fprintf(stderr, "vexo: the sound device went away; sound runs silent\n");
+        CloseDevice();
+        hadLoss_ = true;
+        StartSilentClock();
+    }
+
+    void Reconnect() override {
+        CheckDevice();
+        std::lock_guard<std::mutex> lock(modeMu_);
+        if (mode_ != Mode::Silent || !hadLoss_) return;
+        StopClock();
+        if (OpenDevice()) {
+            hadLoss_ = false;
+        } else {
+            StartSilentClock();
+        }
+    }
+
+    bool SimulateDeviceRemoval() override {
+        std::lock_guard<std::mutex> lock(modeMu_);
+        if (mode_ != Mode::Device || !device_) return false;
+        SDL_PauseAudioDevice(device_, 1);
+        SDL_Event e{};
+        e.adevice.type = SDL_AUDIODEVICEREMOVED;
+        e.adevice.which = device_;
+        e.adevice.iscapture = 0;
+        SDL_PushEvent(&e);
+        return true;
+    }
+
     void RenderOffline(float* out, int32_t frames) override {
         GoOffline();
         while (frames > 0) {
@@ -88,19 +123,46 @@ public:
         if (device_) {
             SDL_CloseAudioDevice(device_);  // waits for a running callback
             device_ = 0;
+            watchedDevice_ = 0;
         }
-        if (clock_.joinable()) {
-            {
-                std::lock_guard<std::mutex> l(clockMu_);
-                stopClock_ = true;
-            }
-            clockCv_.notify_all();
-            clock_.join();
-        }
+        StopClock();
         mode_ = Mode::Offline;
     }
 
 private:
+    // Caller holds modeMu_.
+    void StopClock() {
+        if (!clock_.joinable()) return;
+        {
+            std::lock_guard<std::mutex> l(clockMu_);
+            stopClock_ = true;
+        }
+        clockCv_.notify_all();
+        clock_.join();
+        stopClock_ = false;
+    }
+
+    // Caller holds modeMu_. Gives the audio subsystem back, so that opening
+    // again looks at the devices afresh.
+    void CloseDevice() {
+        SDL_CloseAudioDevice(device_);
+        device_ = 0;
+        watchedDevice_ = 0;
+        lost_ = false;
+        SDL_DelEventWatch(&OutputImpl::Watch, this);
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    }
+
+    // SDL posts the removal from its own audio thread, where the device
+    // cannot be closed; the next CheckDevice does that.
+    static int SDLCALL Watch(void* user, SDL_Event* e) {
+        auto* self = static_cast<OutputImpl*>(user);
+        if (e->type == SDL_AUDIODEVICEREMOVED && !e->adevice.iscapture && e->adevice.which != 0 &&
+            e->adevice.which == self->watchedDevice_.load())
+            self->lost_ = true;
+        return 0;
+    }
+
     // Caller holds mixMu_.
     void Mix(float* out, int32_t frames) {
         std::memset(out, 0, sizeof(float) * 2 * static_cast<size_t>(frames));
@@ -136,6 +198,9 @@ private:
             return false;
         }
         mode_ = Mode::Device;
+        watchedDevice_ = device_;
+        SDL_DelEventWatch(&OutputImpl::Watch, this);
+        SDL_AddEventWatch(&OutputImpl::Watch, this);
         SDL_PauseAudioDevice(device_, 0);
         return true;
     }
@@ -183,6 +248,9 @@ private:
     std::atomic<int64_t> rendered_{0};
     std::mutex modeMu_;
     SDL_AudioDeviceID device_ = 0;
+    std::atomic<SDL_AudioDeviceID> watchedDevice_{0};
+    std::atomic<bool> lost_{false};
+    bool hadLoss_ = false;  // under modeMu_: the silent clock stands in for a lost device
     std::thread clock_;
     std::mutex clockMu_;
     std::condition_variable clockCv_;

@@ -10,6 +10,9 @@
 //    advance exactly as they would sound;
 //  - offline: entered by the first RenderOffline; the device or clock stops
 //    and only RenderOffline advances the sources.
+// A device that goes away while in use (SDL reports it removed, or it stops)
+// is closed and the silent clock takes over, so sounds play to their end
+// unheard; the next DirectSoundCreate looks for a device again.
 #pragma once
 
 #include <cstdint>
@@ -48,6 +51,18 @@ public:
     virtual int32_t BlockFrames() const = 0;
     // Frames rendered since the output started, in every mode.
     virtual int64_t FramesRendered() const = 0;
+
+    // Moves to the silent clock if the device has gone away. Cheap; called
+    // from the application's thread by calls that need time to pass. Never
+    // call it while holding a lock that a source's Render takes.
+    virtual void CheckDevice() = 0;
+    // After a lost device, tries to open one again (the silent clock goes on
+    // when none opens).
+    virtual void Reconnect() = 0;
+    // Test seam: what SDL does when the open device is unplugged (the device
+    // stops calling for sound and a removal event is posted). False when no
+    // device is open.
+    virtual bool SimulateDeviceRemoval() = 0;
 };
 
 }  // namespace vexo::audio

@@ -6,6 +6,7 @@
 #include "common/DSound.h"
 #include "common/Platform.h"
 #include "platform/Families.h"
+#include "platform/audio/AudioOutput.h"
 #include "platform/audio/Mixer.h"
 #include "platform/audio/SoundData.h"
 
@@ -33,6 +34,7 @@ public:
     }
 
     int32_t GetStatus() override {
+        AudioOutput::Get().CheckDevice();
         std::lock_guard<std::mutex> lock(mixer_.Lock());
         if (!v_.playing) return 0;
         return DSBSTATUS_PLAYING | (v_.looping ? DSBSTATUS_LOOPING : 0);
@@ -45,6 +47,7 @@ public:
 
     void Play(int32_t flags) override {
         if (flags & ~DSBPLAY_LOOPING) Raise(status::DSERR_INVALIDPARAM);
+        AudioOutput::Get().CheckDevice();
         std::lock_guard<std::mutex> lock(mixer_.Lock());
         v_.looping = (flags & DSBPLAY_LOOPING) != 0;
         mixer_.Start(v_);
@@ -59,6 +62,7 @@ public:
     }
 
     void GetCurrentPosition(DSCURSORS& c) override {
+        AudioOutput::Get().CheckDevice();
         std::lock_guard<std::mutex> lock(mixer_.Lock());
         c.lPlay = static_cast<int32_t>((v_.pos >> 32) * static_cast<uint64_t>(v_.data->format.nBlockAlign));
         c.lWrite = c.lPlay;
@@ -168,6 +172,8 @@ constexpr const char* kDefaultPlayback = "{DEF00000-9C6D-47ED-AAF1-4DDA8F2B5C03}
 Ref<DirectSound> CreateDevice(const std::string& guid) {
     if (!guid.empty() && guid != kDefaultPlayback) Raise(status::DSERR_NODRIVER);
     Mixer::Get();
+    // A device lost since the last set-up may be back, or another may serve.
+    AudioOutput::Get().Reconnect();
     return Ref<DirectSound>(new SoundDevice());
 }
 

@@ -10,8 +10,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <new>
 
 #include "common/Error.h"
+#include "common/FaultPoint.h"
 
 namespace vexo::audio {
 namespace {
@@ -114,6 +116,7 @@ public:
     void Reserve(int64_t srcFrames) {
         int64_t bytes = OutFrames(srcFrames) * block_;
         // A header's claim is only a hint: never trust it with much memory.
+        if (fault::Hit(fault::Point::SampleMemory)) throw std::bad_alloc();
         bytes_.reserve(static_cast<size_t>(std::clamp<int64_t>(bytes, 0, 16 << 20)));
     }
 
@@ -204,6 +207,7 @@ private:
         if (count <= 0) return;
         if (static_cast<int64_t>(bytes_.size()) + count * block_ > DSBSIZE_MAX) Raise(status::DSERR_OUTOFMEMORY);
         size_t at = bytes_.size();
+        if (fault::Hit(fault::Point::SampleMemory)) throw std::bad_alloc();
         bytes_.resize(at + static_cast<size_t>(count * block_));
         uint8_t* o = bytes_.data() + at;
         for (int64_t i = 0; i < count * dstCh_; ++i) {
@@ -290,7 +294,20 @@ void ValidatePcmFormat(const WAVEFORMATEX& f) {
     if (!ok) Raise(status::DSERR_BADFORMAT);
 }
 
-std::shared_ptr<const SoundData> LoadSoundFile(const std::string& file, const WAVEFORMATEX& format) {
+namespace {
+
+// Memory running out while a sound is read gives the sound's out-of-memory
+// status, like a sound too long for a buffer, rather than a generic failure.
+template <class F>
+std::shared_ptr<const SoundData> OutOfMemoryAsStatus(F&& load) {
+    try {
+        return load();
+    } catch (const std::bad_alloc&) {
+        Raise(status::DSERR_OUTOFMEMORY);
+    }
+}
+
+std::shared_ptr<const SoundData> Load(const std::string& file, const WAVEFORMATEX& format) {
     ValidatePcmFormat(format);
     Fd fd;
     fd.fd = open(file.c_str(), O_RDONLY | O_CLOEXEC);
@@ -337,8 +354,8 @@ std::shared_ptr<const SoundData> LoadSoundFile(const std::string& file, const WA
     return conv.Finish();
 }
 
-std::shared_ptr<const SoundData> MakeSoundData(const float* samples, int64_t frames, int32_t channels, int32_t rate,
-                                               const WAVEFORMATEX& format) {
+std::shared_ptr<const SoundData> Make(const float* samples, int64_t frames, int32_t channels, int32_t rate,
+                                      const WAVEFORMATEX& format) {
     ValidatePcmFormat(format);
     if (channels < 1 || channels > kMaxFileChannels || rate < kMinFileRate || rate > kMaxFileRate || frames < 0)
         Raise(status::DSERR_BADFORMAT);
@@ -347,6 +364,17 @@ std::shared_ptr<const SoundData> MakeSoundData(const float* samples, int64_t fra
     conv.Reserve(frames);
     conv.Feed(samples, frames);
     return conv.Finish();
+}
+
+}  // namespace
+
+std::shared_ptr<const SoundData> LoadSoundFile(const std::string& file, const WAVEFORMATEX& format) {
+    return OutOfMemoryAsStatus([&] { return Load(file, format); });
+}
+
+std::shared_ptr<const SoundData> MakeSoundData(const float* samples, int64_t frames, int32_t channels, int32_t rate,
+                                               const WAVEFORMATEX& format) {
+    return OutOfMemoryAsStatus([&] { return Make(samples, frames, channels, rate, format); });
 }
 
 }  // namespace vexo::audio

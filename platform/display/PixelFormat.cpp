@@ -8,6 +8,7 @@
 #endif
 
 #include "common/Error.h"
+#include "common/FaultPoint.h"
 
 namespace vexo::plat {
 
@@ -121,6 +122,7 @@ std::shared_ptr<PixelStore> MakeStore(int32_t width, int32_t height, int32_t bpp
     auto s = std::make_shared<PixelStore>();
     const int64_t pitch = PitchFor(width, bpp);
     try {
+        if (fault::Hit(fault::Point::PixelMemory)) throw std::bad_alloc();
         s->bytes.assign(size_t(pitch) * size_t(height), 0);
     } catch (const std::bad_alloc&) {
         Raise(status::DDERR_OUTOFMEMORY);

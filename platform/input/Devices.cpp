@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "common/FaultPoint.h"
 #include "common/Platform.h"
 #include "platform/Families.h"
 #include "platform/input/AxisMapping.h"
@@ -162,11 +163,15 @@ class JoystickDevice final : public Device {
    public:
     explicit JoystickDevice(std::shared_ptr<JoystickLink> link) : link_(std::move(link)) {
         RawJoystick raw;
+        fault::Hit(fault::Point::JoystickCaps);
         if (link_->Read(raw)) {
+            opened_ = true;
             axisCount_ = raw.axes;
             gathered_ = Gather(raw);
         }
     }
+    // False when the joystick was gone before its objects could be counted.
+    bool Opened() const { return opened_; }
 
     int32_t Poll() override {
         if (!acquired_) Raise(DIERR_NOTACQUIRED);
@@ -217,6 +222,7 @@ class JoystickDevice final : public Device {
     }
 
     std::shared_ptr<JoystickLink> link_;
+    bool opened_ = false;
     int axisCount_ = 0;
     DIJOYSTATE gathered_{};
 };
@@ -253,8 +259,12 @@ class InputRoot final : public DirectInput {
     Ref<DirectInputDevice> CreateDevice(const std::string& guid) override {
         if (guid == GUID_SysKeyboard || strcasecmp(guid.c_str(), GUID_SysKeyboardInstance) == 0)
             return Ref<DirectInputDevice>(new KeyboardDevice);
-        if (auto link = Hub::Get().FindJoystick(guid))
-            return Ref<DirectInputDevice>(new JoystickDevice(link));
+        if (auto link = Hub::Get().FindJoystick(guid)) {
+            // Unplugged while it was being opened: as if it had never been
+            // listed, rather than a device with no axes or buttons.
+            Ref<DirectInputDevice> device(new JoystickDevice(link));
+            if (static_cast<JoystickDevice*>(device.get())->Opened()) return device;
+        }
         Raise(DIERR_DEVICENOTREG);
     }
 

@@ -8,6 +8,7 @@
 #include <map>
 #include <mutex>
 
+#include "common/FaultPoint.h"
 #include "platform/input/Hub.h"
 
 namespace vexo::plat::input {
@@ -144,6 +145,19 @@ bool HostJoysticksEnabled() {
     return v == 1;
 }
 
+namespace {
+
+// Where SDL2 numbers the joystick `id` now; -1 once it is gone.
+int IndexOf(SDL_JoystickID id, int hint) {
+    const int n = SDL_NumJoysticks();
+    if (hint < n && SDL_JoystickGetDeviceInstanceID(hint) == id) return hint;
+    for (int i = 0; i < n; ++i)
+        if (SDL_JoystickGetDeviceInstanceID(i) == id) return i;
+    return -1;
+}
+
+}  // namespace
+
 void ScanHostJoysticks(Hub& hub) {
     std::lock_guard<std::recursive_mutex> lock(g_sdlMu);
     if (!Start(hub)) return;
@@ -168,9 +182,18 @@ void ScanHostJoysticks(Hub& hub) {
         if (id >= 0 && !Known().count(id)) fresh.emplace_back(id, i);
     }
     std::sort(fresh.begin(), fresh.end());
-    for (auto [id, index] : fresh) {
+    for (auto [id, listed] : fresh) {
+        if (fault::Hit(fault::Point::JoystickOpen)) continue;
+        // A joystick unplugged since the listing moves the later ones down a
+        // place: open by identifier, not by the index listed.
+        const int index = IndexOf(id, listed);
+        if (index < 0) continue;
         SDL_Joystick* joy = SDL_JoystickOpen(index);
         if (!joy) continue;
+        if (SDL_JoystickInstanceID(joy) != id) {
+            SDL_JoystickClose(joy);
+            continue;
+        }
         auto link = std::make_shared<SdlLink>(joy, id);
         Known()[id] = link;
         hub.Add(link, kSourceHost);

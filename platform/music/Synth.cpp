@@ -38,10 +38,32 @@ SharedFont LoadSharedFont() {
     return f;
 }
 
-SharedFont& Font() {
-    static SharedFont f = LoadSharedFont();
+void FreeSharedFont(SharedFont& f) {
+    if (f.holder) delete_fluid_synth(f.holder);
+    if (f.settings) delete_fluid_settings(f.settings);
+    f = SharedFont{};
+}
+
+SharedFont& Shared() {
+    static SharedFont f;
     return f;
 }
+
+// The font, loaded when first needed. A font that could not be loaded (gone,
+// unreadable, damaged) is looked for again by the next caller, so putting it
+// back makes music work without restarting the program. Callers hold the
+// music lock.
+SharedFont& Font() {
+    SharedFont& f = Shared();
+    if (!f.font) {
+        FreeSharedFont(f);
+        f = LoadSharedFont();
+    }
+    return f;
+}
+
+// The font the synthesizers share, without loading one.
+fluid_sfont_t* LoadedFont() { return Shared().font; }
 
 }  // namespace
 
@@ -90,7 +112,7 @@ void DestroySynth(fluid_synth_t* synth) {
     fluid_settings_t* s = fluid_synth_get_settings(synth);
     // The font belongs to the holder: take it out so deleting this
     // synthesizer does not free it.
-    fluid_synth_remove_sfont(synth, Font().font);
+    fluid_synth_remove_sfont(synth, LoadedFont());
     delete_fluid_synth(synth);
     delete_fluid_settings(s);
 }

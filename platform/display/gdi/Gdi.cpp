@@ -4,6 +4,7 @@
 #include <new>
 #include <unordered_map>
 
+#include "common/FaultPoint.h"
 #include "platform/blit/Blit.h"
 #include "platform/display/Screen.h"
 #include "platform/display/Surface.h"
@@ -40,6 +41,7 @@ std::shared_ptr<GdiBitmap> MakeBitmap(int32_t width, int32_t height, int32_t bpp
     b->storeBpp = bpp <= 8 ? 8 : 32;
     b->pitch = int32_t(PitchFor(width, b->storeBpp));
     try {
+        if (fault::Hit(fault::Point::PixelMemory)) throw std::bad_alloc();
         b->pixels.assign(size_t(b->pitch) * size_t(height), 0);
     } catch (const std::bad_alloc&) {
         Raise(status::DDERR_OUTOFMEMORY);
