@@ -10,13 +10,14 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 secs=${1:-20}; shift || true
 out=${VEXO_FUZZ_DIR:-build-fuzz}
-command -v clang++-16 >/dev/null || bash scripts/setup.sh
+command -v clang++-16 >/dev/null && command -v llvm-symbolizer-16 >/dev/null || bash scripts/setup.sh
 CC=clang-16 CXX=clang++-16 bash scripts/build.sh "$out" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEXO_FUZZ=ON \
   -DVEXO_TESTS=OFF -DVEXO_BENCHMARKS=OFF
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || mapfile -t targets < "$out/fuzz/targets.txt"
 mkdir -p "$out/crashes" "$out/logs"
 export VEXO_BACKEND=headless SDL_AUDIODRIVER=dummy
+export ASAN_SYMBOLIZER_PATH=${ASAN_SYMBOLIZER_PATH:-$(command -v llvm-symbolizer-16 || true)}
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 failed=()

@@ -9,7 +9,7 @@ set -euo pipefail
 # only recommends; without them no dialog can open. dpkg-dev: cpack's .deb
 # reads its library dependencies with dpkg-shlibdeps. clang-16 and
 # libclang-rt-16-dev: the libFuzzer and ThreadSanitizer runtimes
-# (scripts/fuzz.sh).
+# (scripts/fuzz.sh); llvm-16 gives their reports a symbolizer.
 pkgs=(build-essential dpkg-dev cmake ninja-build pkg-config git
       libsdl2-dev libsndfile1-dev libfluidsynth-dev timgm6mb-soundfont
       libstb-dev libfreetype-dev libfontconfig-dev fonts-vlgothic fonts-dejavu-core
@@ -17,7 +17,7 @@ pkgs=(build-essential dpkg-dev cmake ninja-build pkg-config git
       xvfb xfonts-base x11-apps imagemagick sox
       libx11-dev libxi-dev libxtst-dev libsoxr-dev doxygen
       mingw-w64 wine64 wine64-tools libwine-dev python3
-      clang-16 libclang-rt-16-dev
+      clang-16 libclang-rt-16-dev llvm-16
       "$@")
 missing=()
 for p in "${pkgs[@]}"; do
