@@ -41,6 +41,7 @@ constexpr int32_t kInvalidRect = status::hr(0x88760096);
 constexpr int32_t kInvalidArg = status::hr(0x80070057);
 constexpr int32_t kFastCantClip = status::hr(0x887602C8);
 constexpr int32_t kBusy = status::hr(0x887601AE);
+constexpr int32_t kNoObject = 91;  // a call through an empty reference
 constexpr int64_t kEmpty = INT64_MIN;  // a result variant holding nothing
 
 enum Method { Blt, BltFast, BltEX, BltFastEX, StrechBlt, HarfTransfer, HarfStrech, BitBltFX, kMethods };
@@ -120,7 +121,7 @@ Outcome PlatBlt(const Surf& dst, RECT d, const Surf& src, RECT s, bool keySrc, b
     if (busy) why.push_back(kBusy);
     if (!Formed(d) || (!dst.clipped && !Inside(d, dst))) why.push_back(kInvalidRect);
     if (!Inside(s, src)) why.push_back(kInvalidRect);
-    if (keySrc && !src.keyed) why.push_back(kInvalidArg);
+    if ((keySrc && !src.keyed) || src.ref.IsNothing()) why.push_back(kInvalidArg);
     if (!why.empty()) return Refused(why);
     Outcome o;
     o.allowed = {kOk};
@@ -142,6 +143,7 @@ Outcome PlatBltFast(const Surf& dst, int32_t x, int32_t y, const Surf& src, RECT
     std::vector<int64_t> why;
     if (busy) why.push_back(kBusy);
     if (dst.clipped) why.push_back(kFastCantClip);
+    if (src.ref.IsNothing()) why.push_back(kInvalidArg);
     if (!Inside(s, src)) {
         why.push_back(kInvalidRect);
     } else if (x < 0 || y < 0 || x + W64(s) > dst.w || y + H64(s) > dst.h) {
@@ -175,14 +177,14 @@ bool ClipEdges(const Surf& S, const Surf& D, int32_t& sx, int32_t& sy, int32_t& 
     if (dx < 0) Add(W, W, dx), Sub(sx, sx, dx), dx = 0;
     if (dy < 0) Add(H, H, dy), Sub(sy, sy, dy), dy = 0;
     if (W < 1 || H < 1) return false;
-    if (int64_t(dx) + W > D.w) Sub(W, D.w, dx);
-    if (int64_t(dy) + H > D.h) Sub(H, D.h, dy);
+    if (D.w != 0 && int64_t(dx) + W > D.w) Sub(W, D.w, dx);
+    if (D.h != 0 && int64_t(dy) + H > D.h) Sub(H, D.h, dy);
     if (W < 1 || H < 1) return false;
     if (sx < 0) Add(W, W, sx), Sub(dx, dx, sx), sx = 0;
     if (sy < 0) Add(H, H, sy), Sub(dy, dy, sy), sy = 0;
     if (W < 1 || H < 1) return false;
-    if (int64_t(sx) + W > S.w) Sub(W, S.w, sx);
-    if (int64_t(sy) + H > S.h) Sub(H, S.h, sy);
+    if (S.w != 0 && int64_t(sx) + W > S.w) Sub(W, S.w, sx);
+    if (S.h != 0 && int64_t(sy) + H > S.h) Sub(H, S.h, sy);
     return W >= 1 && H >= 1;
 }
 
@@ -216,6 +218,11 @@ Outcome Model(const Call& c, const std::vector<Surf>& pool, int32_t bpp) {
     const Surf &S = pool[size_t(c.src)], &D = pool[size_t(c.dst)];
     int32_t sx = c.sx, sy = c.sy, W = c.w, H = c.h, dx = c.dx, dy = c.dy;
     const bool busy = c.locked >= 0 && (c.locked == c.src || c.locked == c.dst);
+    // A platform call on an empty destination raises: the initial result.
+    const bool noDst = D.ref.IsNothing();
+    const int64_t raised = c.m == BltFast ? kEmpty : kOk;
+    if (noDst && c.m != HarfTransfer && c.m != HarfStrech && c.m != BltEX && c.m != BltFastEX)
+        return Refused({raised});
     switch (c.m) {
         case Blt:
         case BltFast: {
@@ -226,7 +233,7 @@ Outcome Model(const Call& c, const std::vector<Surf>& pool, int32_t bpp) {
         }
         case BltEX:
         case BltFastEX:
-            if (!ClipEdges(S, D, sx, sy, W, H, dx, dy)) return Refused({kOk});
+            if (!ClipEdges(S, D, sx, sy, W, H, dx, dy) || noDst) return Refused({kOk});
             if (c.m == BltEX) return PlatBlt(D, Edges(dx, dy, W, H), S, Edges(sx, sy, W, H), c.flag != 0, false, busy);
             return PlatBltFast(D, dx, dy, S, Edges(sx, sy, W, H), c.flag != 0, busy);
         case StrechBlt:
@@ -251,6 +258,7 @@ Outcome Model(const Call& c, const std::vector<Surf>& pool, int32_t bpp) {
             Outcome o = HarfModel(S.w, S.h, bpp, D, c.sx, c.sy, c.w, c.h, c.dx, c.dy, c.flag);
             // A surface it cannot lock: nothing drawn, and said so.
             if (busy) o.allowed = {kBusy}, o.region = {};
+            if (S.ref.IsNothing() || noDst) o.allowed = {kNoObject}, o.region = {};
             return o;
         }
         case HarfStrech: {
@@ -299,9 +307,11 @@ int32_t PickSize(Rng& r, int32_t extent) { return r.OneIn(6) ? 0 : Pick(r, exten
 Call Generate(Method m, Rng& r, const std::vector<Surf>& pool) {
     Call c{};
     c.m = m;
-    c.src = int(r.Below(uint32_t(pool.size())));
+    // The last entry is an empty reference (sizes read 0), now and then.
+    const uint32_t real = uint32_t(pool.size()) - 1;
+    c.src = r.OneIn(40) ? int(real) : int(r.Below(real));
     // Overlap within one surface is worth a share of its own.
-    c.dst = r.OneIn(5) ? c.src : int(r.Below(uint32_t(pool.size())));
+    c.dst = r.OneIn(40) ? int(real) : r.OneIn(5) ? c.src : int(r.Below(real));
     const Surf &S = pool[size_t(c.src)], &D = pool[size_t(c.dst)];
     if (r.OneIn(2)) {
         c.sx = Pick(r, S.w), c.sy = Pick(r, S.h);
@@ -311,9 +321,10 @@ Call Generate(Method m, Rng& r, const std::vector<Surf>& pool) {
     } else {
         // Mostly in range, so that drawing is common; then one field or two
         // pushed to an edge or beyond.
-        c.sx = r.Range(0, S.w - 1), c.sy = r.Range(0, S.h - 1);
-        c.w = r.Range(0, S.w - c.sx), c.h = r.Range(0, S.h - c.sy);
-        c.dx = r.Range(-1, D.w - 1), c.dy = r.Range(-1, D.h - 1);
+        const int32_t sw = std::max(S.w, 1), sh = std::max(S.h, 1), dw = std::max(D.w, 1), dh = std::max(D.h, 1);
+        c.sx = r.Range(0, sw - 1), c.sy = r.Range(0, sh - 1);
+        c.w = r.Range(0, sw - c.sx), c.h = r.Range(0, sh - c.sy);
+        c.dx = r.Range(-1, dw - 1), c.dy = r.Range(-1, dh - 1);
         c.w2 = r.Range(0, D.w + 1), c.h2 = r.Range(0, D.h + 1);
         int32_t* field[] = {&c.sx, &c.sy, &c.w, &c.h, &c.dx, &c.dy, &c.w2, &c.h2};
         const int32_t extent[] = {S.w, S.h, S.w, S.h, D.w, D.h, D.w, D.h};
@@ -397,11 +408,13 @@ protected:
         ASSERT_TRUE(Formed(cl) && (W64(cl) < 24 || H64(cl) < 16)) << cl;
         const int32_t sizes[][3] = {{1, 1, 1}, {7, 5, 0}, {8, 8, 1}, {13, 6, 0}, {3, 17, 1}};
         for (const auto& s : sizes) Keep(dd.DDCreateSurface(s[0], s[1]), s[2] != 0, key);
+        pool.emplace_back();
     }
 
     // Key pixels, zeros (the effects blit's key) and noise, padding included.
     void Paint(Rng& r, int32_t bpp) {
         for (Surf& s : pool) {
+            if (!s.store) continue;
             std::vector<uint8_t>& b = s.store->bytes;
             for (size_t i = 0; i < b.size(); ++i) b[i] = uint8_t(r.g());
             for (int32_t y = 0; y < s.h; ++y)
@@ -484,12 +497,12 @@ TEST_P(BlitRects, StatusesAndPixelsFollowTheRectangleModel) {
         Call c = Generate(method, rng, pool);
         RECT whole{};
         DDSURFACEDESC2 desc{};
-        if (rng.OneIn(48)) {
+        if (rng.OneIn(48) && pool[size_t(c.src)].store && pool[size_t(c.dst)].store) {
             c.locked = rng.OneIn(2) ? c.src : c.dst;
             pool[size_t(c.locked)].ref->Lock(whole, desc, DDLOCK_WAIT, 0);
         }
         const Outcome o = Model(c, pool, bpp);
-        const bool check = k % 8 == 0;
+        const bool check = k % 8 == 0 && pool[size_t(c.src)].store && pool[size_t(c.dst)].store;
         if (check) {
             dstBefore = pool[size_t(c.dst)].store->bytes;
             srcBefore = pool[size_t(c.src)].store->bytes;
