@@ -98,7 +98,7 @@ struct Outcome {
     RECT region{};                 // what may change, in pixels (bytes for the half blend)
     bool bytes = false;
     enum { Any, Copy, Harf } content = Any;  // what the region must then hold
-    int32_t ox = 0, oy = 0;                  // destination (x, y) reads source (x + ox, y + oy)
+    int64_t ox = 0, oy = 0;                  // destination (x, y) reads source (x + ox, y + oy)
     bool keyed = false;
     uint32_t key = 0;
     int32_t usedW = 0, usedH = 0;  // the half blend's written-back size
@@ -128,8 +128,8 @@ Outcome PlatBlt(const Surf& dst, RECT d, const Surf& src, RECT s, bool keySrc, b
     o.region = Cut(d, dst.clipped ? Cut(dst.clip, RECT{0, 0, dst.w, dst.h}) : RECT{0, 0, dst.w, dst.h});
     if (W64(d) == W64(s) && H64(d) == H64(s)) {
         o.content = Outcome::Copy;
-        o.ox = s.Left - d.Left;
-        o.oy = s.Top - d.Top;
+        o.ox = int64_t(s.Left) - d.Left;
+        o.oy = int64_t(s.Top) - d.Top;
         o.keyed = keySrc || override0;
         o.key = keySrc ? src.key : 0;
     }
@@ -154,8 +154,8 @@ Outcome PlatBltFast(const Surf& dst, int32_t x, int32_t y, const Surf& src, RECT
     o.allowed = {kOk};
     o.region = {x, y, int32_t(x + W64(s)), int32_t(y + H64(s))};
     o.content = Outcome::Copy;
-    o.ox = s.Left - x;
-    o.oy = s.Top - y;
+    o.ox = int64_t(s.Left) - x;
+    o.oy = int64_t(s.Top) - y;
     o.keyed = keySrc;
     o.key = src.keyed ? src.key : 0;
     return o;
@@ -209,7 +209,7 @@ Outcome HarfModel(int32_t sw, int32_t sh, int32_t bpp, const Surf& D, int32_t sx
     const int64_t b = std::min<int64_t>({int64_t(dy) + h, D.h, int64_t(dy) + sh - sy});
     if (l < r && t < b) o.region = {int32_t(l), int32_t(t), int32_t(r), int32_t(b)};
     o.content = Outcome::Harf;
-    o.ox = sx - dx, o.oy = sy - dy;
+    o.ox = int64_t(sx) - dx, o.oy = int64_t(sy) - dy;
     o.harfKeyed = flag == -1;
     return o;
 }
@@ -294,7 +294,7 @@ int32_t Pick(Rng& r, int32_t extent) {
         }
         case 8: case 9: return r.Range(-extent - 3, -1);
         case 10: case 11: {
-            const int32_t e[] = {INT_MIN, INT_MIN + 1, INT_MAX, INT_MAX - 1, INT_MAX - extent + 1, INT_MIN + extent,
+            const int32_t e[] = {INT_MIN, INT_MIN + 1, INT_MAX, INT_MAX - 1, INT_MAX - std::max(extent, 1) + 1, INT_MIN + extent,
                                  1 << 30, -(1 << 30), 65536, 65537};
             return e[r.Below(10)];
         }
