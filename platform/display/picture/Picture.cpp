@@ -13,6 +13,20 @@ namespace {
 bool Starts(const std::vector<uint8_t>& f, const char* magic, size_t n) {
     return f.size() >= n && std::memcmp(f.data(), magic, n) == 0;
 }
+
+// stb sizes its buffer for a PNG chunk by the chunk's length field before
+// reading it, so a length past the end of the file would allocate up to 2 GB
+// for nothing. Every chunk up to IEND must lie within the file.
+bool PngChunksFit(const std::vector<uint8_t>& f) {
+    size_t at = 8;
+    while (at + 8 <= f.size()) {
+        const uint32_t len = uint32_t(f[at]) << 24 | uint32_t(f[at + 1]) << 16 | uint32_t(f[at + 2]) << 8 | f[at + 3];
+        if (uint64_t(len) + 12 > f.size() - at) return false;
+        if (std::memcmp(f.data() + at + 4, "IEND", 4) == 0) return true;
+        at += size_t(len) + 12;
+    }
+    return false;
+}
 }  // namespace
 
 std::shared_ptr<GdiBitmap> DecodeStb(const std::vector<uint8_t>& file) {
@@ -21,6 +35,7 @@ std::shared_ptr<GdiBitmap> DecodeStb(const std::vector<uint8_t>& file) {
     const int len = int(file.size());
     int w = 0, h = 0, comp = 0;
     // The header's size is checked before stb allocates anything for it.
+    if (Starts(file, "\x89PNG\r\n\x1a\n", 8) && !PngChunksFit(file)) Raise(kErrInvalidPicture);
     if (!stbi_info_from_memory(data, len, &w, &h, &comp)) Raise(kErrInvalidPicture);
     if (w <= 0 || h <= 0) Raise(kErrInvalidPicture);
     if (w > kMaxPictureSide || h > kMaxPictureSide || int64_t(w) * h > kMaxPicturePixels) Raise(kErrOutOfMemory);
