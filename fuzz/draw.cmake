@@ -3,6 +3,7 @@ foreach(target picture_file palette_file harf_table text_codepage)
   vexo_fuzzer(${target} ${target}.cpp LIBS VexoDX7Draw VexoPlatform)
   target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR})
 endforeach()
+target_sources(picture_file PRIVATE stb_image_coverage.c)
 
 # The seeds: `draw_seeds fuzz/` writes them into fuzz/corpus/.
 add_executable(draw_seeds draw_seeds.cpp)

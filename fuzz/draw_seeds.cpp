@@ -191,6 +191,10 @@ void Texts() {
     Seed(t, "cp932-lone-lead", input(0x01 | 0x80, "AB\x93"));
     Seed(t, "cp932-offscreen", input(0x01 | 0x04 | 0x18, "\x93\xFA\x96\x7B"));
     Seed(t, "negative-position", input(0x02 | 0x60, "Negative\nposition"));
+    // Long text: far more than fits, lines and double-byte characters mixed.
+    std::string longText;
+    while (longText.size() < 4000) longText += "\x93\xFA\x96\x7B\x8C\xEA line\r\n\x82\xA0\x82\xA2 ";
+    Seed(t, "cp932-long", input(0x01 | 0x20, longText));
 }
 
 }  // namespace

@@ -172,6 +172,21 @@ TEST_F(PictureTest, HeadersAndFilesPastTheCapsAreRefusedBeforeDecoding) {
     noEnd.resize(noEnd.size() - 12);  // IEND gone
     EXPECT_EQ(LoadError(noEnd), 481);
 
+    // A Huffman table counting more than 256 values (stb would read them
+    // over its own pointers) is refused; the decoder never sees it.
+    std::vector<uint8_t> jpeg;
+    stbi_write_jpg_to_func([](void* ctx, void* d, int n) {
+        auto* v = static_cast<std::vector<uint8_t>*>(ctx);
+        v->insert(v->end(), static_cast<uint8_t*>(d), static_cast<uint8_t*>(d) + n);
+    }, &jpeg, 8, 8, 3, std::vector<uint8_t>(8 * 8 * 3, 77).data(), 90);
+    EXPECT_EQ(LoadError(jpeg), 0);
+    // Valid code lengths (255 of 9 bits, 17 of 10) in a table the file's
+    // own tables then replace, so only the count can make the file fail.
+    std::vector<uint8_t> dht = {0xFF, 0xC4, 0x01, 0x23, 0x00, 0, 0, 0, 0, 0, 0, 0, 0, 255, 17, 0, 0, 0, 0, 0, 0};
+    dht.resize(dht.size() + 272, 0);
+    jpeg.insert(jpeg.begin() + 2, dht.begin(), dht.end());
+    EXPECT_EQ(LoadError(jpeg), 481);
+
     // Files over 64 MB are refused by their size alone (a sparse file here).
     const std::string big = TempPath("big.bmp");
     WriteFile(big, BmpFile(2, 2, 24, 0, {}, std::vector<uint8_t>(16)));
