@@ -22,8 +22,9 @@ bool PngChunksFit(const std::vector<uint8_t>& f) {
     size_t at = 8;
     while (at + 8 <= f.size()) {
         const uint32_t len = uint32_t(f[at]) << 24 | uint32_t(f[at + 1]) << 16 | uint32_t(f[at + 2]) << 8 | f[at + 3];
-        if (uint64_t(len) + 12 > f.size() - at) return false;
+        // stb stops at IEND without reading its CRC.
         if (std::memcmp(f.data() + at + 4, "IEND", 4) == 0) return true;
+        if (uint64_t(len) + 12 > f.size() - at) return false;
         at += size_t(len) + 12;
     }
     return false;
