@@ -6,7 +6,8 @@
 // surface of another depth (8 bits, or 16 with bit 3); bits 5-6 the count
 // (-1, the whole text, one byte short, half); bit 7 whether the rest is taken
 // as the caller's string as it is (any bytes, UTF-8 or not) or as text in the
-// code page, decoded first. The rest is the text.
+// code page, decoded first. The rest is the text; its length's low bits
+// pick the font and whether the device context comes in opaque.
 #include <climits>
 #include <string>
 #include <vector>
@@ -95,10 +96,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     s->BltColorFill(whole, 0);
     const std::vector<int32_t> before = Pixels(s);
     const vexo::HDC dc = s->GetDC();
-    // Half the inputs draw in the default font, half in a created one.
+    // Half the inputs draw in the default font, half in a created one; half
+    // hand over a context left opaque, which the call must make transparent.
     if (bytes.size() & 1) vexo::api::SelectObject(dc, g_font);
+    if (bytes.size() & 2) vexo::api::SetBkMode(dc, vexo::OPAQUE);
     g_dd->DDTextOut(dc, text, x, y, color, count);
+    const bool leftAsDocumented = vexo::api::SetBkMode(dc, vexo::TRANSPARENT) == vexo::TRANSPARENT &&
+                                  vexo::api::SetTextColor(dc, 0) == vexo::COLORREF(color);
     s->ReleaseDC(dc);
+    if (!leftAsDocumented) __builtin_trap();
 
     // The string comes back as characters of the code page, and text whose
     // rectangle lies wholly off the surface draws nothing.
