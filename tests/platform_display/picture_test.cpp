@@ -138,6 +138,67 @@ TEST_F(PictureTest, MissingTruncatedAndHostileFilesFailCleanly) {
     EXPECT_EQ(ErrorOf([] { api::LoadResPicture("SPRITES", 0); }), 326);
 }
 
+// A PNG of w x h read back whole, as stb writes it.
+std::vector<uint8_t> PngBytes(int w, int h) {
+    std::vector<uint8_t> rgb(size_t(w * h * 3), 90);
+    const std::string path = TempPath("cap.png");
+    EXPECT_TRUE(stbi_write_png(path.c_str(), w, h, 3, rgb.data(), w * 3));
+    return ReadFile(path);
+}
+
+TEST_F(PictureTest, HeadersAndFilesPastTheCapsAreRefusedBeforeDecoding) {
+    // The IHDR's size (stb checks no CRC): the cap is 8 Mi pixels, at most
+    // 32768 on a side. At the cap the truncated data is what fails.
+    auto png = PngBytes(2, 2);
+    auto claim = [&](uint32_t w, uint32_t h) {
+        auto f = png;
+        for (int i = 0; i < 4; ++i) f[16 + i] = uint8_t(w >> (24 - 8 * i)), f[20 + i] = uint8_t(h >> (24 - 8 * i));
+        return LoadError(f);
+    };
+    EXPECT_EQ(claim(4096, 2048), 481);
+    EXPECT_EQ(claim(4096, 2049), 7);
+    EXPECT_EQ(claim(32769, 1), 7);
+    EXPECT_EQ(LoadError(BmpFile(4097, 2048, 8, 1, kTable4, {0, 1})), 7);
+
+    // A chunk whose length runs past the end of the file is refused before
+    // stb sizes a buffer by it; bytes after IEND are no chunk and stay legal.
+    auto longChunk = png;
+    longChunk[33] = 0x50;  // the IDAT length's high byte
+    EXPECT_EQ(LoadError(longChunk), 481);
+    auto trailing = png;
+    trailing.insert(trailing.end(), {0, 0, 0, 0, 'x'});
+    EXPECT_EQ(LoadError(trailing), 0);
+    auto noCrc = png;
+    noCrc.resize(noCrc.size() - 4);  // IEND's CRC cut off: still loads
+    EXPECT_EQ(LoadError(noCrc), 0);
+    noCrc.resize(noCrc.size() - 8);  // IEND gone
+    EXPECT_EQ(LoadError(noCrc), 481);
+
+    // A Huffman table counting more than 256 values (stb would read them
+    // over its own pointers) is refused; the decoder never sees it.
+    std::vector<uint8_t> jpeg;
+    stbi_write_jpg_to_func([](void* ctx, void* d, int n) {
+        auto* v = static_cast<std::vector<uint8_t>*>(ctx);
+        v->insert(v->end(), static_cast<uint8_t*>(d), static_cast<uint8_t*>(d) + n);
+    }, &jpeg, 8, 8, 3, std::vector<uint8_t>(8 * 8 * 3, 77).data(), 90);
+    EXPECT_EQ(LoadError(jpeg), 0);
+    // Valid code lengths (255 of 9 bits, 17 of 10) in a table the file's
+    // own tables then replace, so only the count can make the file fail.
+    std::vector<uint8_t> dht = {0xFF, 0xC4, 0x01, 0x23, 0x00, 0, 0, 0, 0, 0, 0, 0, 0, 255, 17, 0, 0, 0, 0, 0, 0};
+    dht.resize(dht.size() + 272, 0);
+    jpeg.insert(jpeg.begin() + 2, dht.begin(), dht.end());
+    EXPECT_EQ(LoadError(jpeg), 481);
+
+    // Files over 64 MB are refused by their size alone (a sparse file here).
+    const std::string big = TempPath("big.bmp");
+    WriteFile(big, BmpFile(2, 2, 24, 0, {}, std::vector<uint8_t>(16)));
+    std::filesystem::resize_file(big, (uint64_t(64) << 20) + 1);
+    EXPECT_EQ(ErrorOf([&] { api::LoadPicture(big); }), 7);
+    std::filesystem::resize_file(big, uint64_t(64) << 20);
+    EXPECT_EQ(ErrorOf([&] { api::LoadPicture(big); }), 0);
+    std::filesystem::remove(big);
+}
+
 TEST_F(PictureTest, ScreenAndWindowSaveAsPng) {
     Open(16, 320, 240);
     const HWND w = plat::CreateWindow("shot", 20, 10, 64, 32);

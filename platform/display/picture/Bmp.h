@@ -20,10 +20,12 @@ inline constexpr int32_t kErrOutOfMemory = 7;
 inline constexpr int32_t kErrInvalidPicture = 481;
 
 // Pictures larger than this (in pixels, or on either side) are refused with
-// kErrOutOfMemory; files larger than kMaxPictureFile likewise.
-inline constexpr int64_t kMaxPicturePixels = int64_t(64) << 20;
+// kErrOutOfMemory; files larger than kMaxPictureFile likewise. Together they
+// keep one load under 256 MB: the file, the decoder's own buffers (a 16-bit
+// PNG holds 8 bytes a pixel twice over) and the 32-bit bitmap.
+inline constexpr int64_t kMaxPicturePixels = int64_t(8) << 20;
 inline constexpr int32_t kMaxPictureSide = 32768;
-inline constexpr int64_t kMaxPictureFile = int64_t(256) << 20;
+inline constexpr int64_t kMaxPictureFile = int64_t(64) << 20;
 
 // The whole file; raises kErrFileNotFound or kErrOutOfMemory.
 std::vector<uint8_t> ReadPictureFile(const std::string& path);
