@@ -43,18 +43,22 @@ TEST(MusicThreads, PerformancesPlayAndStopWhileTheOutputRenders) {
         auto a = p->PlaySegment(seg, 0, 0);
         auto b = p->PlaySegment(other, DMUS_SEGF_SECONDARY, 0);
         EXPECT_EQ(p->IsPlaying(seg, nullptr), VB_TRUE);
-        p->SetMasterVolume(-100 * (round % 20));
-        p->SetMasterTempo(0.5f + 0.25f * float(round % 6));
-        keep->SetMasterTempo(0.5f + 0.25f * float(round % 3));
         EXPECT_GE(a->GetSeek(), 0);
-        // A stop due a little later is carried out by the rendering thread.
-        p->Stop(other, nullptr, p->GetMusicTime() + 8, 0);
-        if (round % 2) {
-            p->Stop(nullptr, a, 0, 0);
-            EXPECT_EQ(p->IsPlaying(nullptr, a), VB_FALSE);
+        // One change, then a pause in which the output's thread renders it
+        // with nothing else taking the music lock in between.
+        switch (round % 6) {
+            case 0: p->SetMasterVolume(-100 * (round % 20)); break;
+            case 1: p->SetMasterTempo(0.5f + 0.25f * float(round % 6)); break;
+            case 2: keep->SetMasterTempo(0.75f + 0.25f * float(round % 3)); break;
+            // Due a little later: the rendering thread carries it out.
+            case 3: p->Stop(other, nullptr, p->GetMusicTime() + 8, 0); break;
+            case 4:
+                p->Stop(nullptr, a, 0, 0);
+                EXPECT_EQ(p->IsPlaying(nullptr, a), VB_FALSE);
+                break;
+            case 5: p->CloseDown(); break;
         }
-        if (round % 3 == 0) p->CloseDown();
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        std::this_thread::sleep_for(std::chrono::milliseconds(3));
         // `p` goes here, often still sounding; `a` outlives it.
         p = nullptr;
         EXPECT_GE(a->GetSeek(), 0);

@@ -50,10 +50,6 @@ TEST(SoundThreads, BuffersChangeWhileTheOutputMixes) {
         auto copy = dev->DuplicateSoundBuffer(mono);
         stereo->Play(round % 2 ? DSBPLAY_LOOPING : 0);
         copy->Play(0);
-        mono->SetVolume(-100 * (round % 30));
-        mono->SetPan(500 * (round % 9) - 2000);
-        mono->SetFrequency(round % 4 ? 8000 + 997 * (round % 40) : DSBFREQUENCY_ORIGINAL);
-        copy->SetCurrentPosition(2 * (round % 2205));
         const int32_t at = PlayCursor(mono);
         EXPECT_TRUE(at >= 0 && at < monoBytes) << at;
         if (round % 3 == 0) {
@@ -64,8 +60,16 @@ TEST(SoundThreads, BuffersChangeWhileTheOutputMixes) {
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
             EXPECT_EQ(PlayCursor(stereo), stopped);
         }
-        if (round % 5 == 0) mono->Stop();
-        if (round % 5 == 1) mono->Play(DSBPLAY_LOOPING);
+        // One change to the playing buffer, then a pause in which the mix
+        // reads it with nothing else taking the mixer's lock in between.
+        switch (round % 5) {
+            case 0: mono->SetVolume(-100 * (round % 30)); break;
+            case 1: mono->SetPan(500 * (round % 9) - 2000); break;
+            case 2: mono->SetFrequency(round % 4 ? 8000 + 997 * (round % 40) : DSBFREQUENCY_ORIGINAL); break;
+            case 3: mono->SetCurrentPosition(2 * (round % 2205)); break;
+            case 4: mono->Play(DSBPLAY_LOOPING); break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(3));
         // `stereo` and `copy` are released here, most of them still playing.
     }
     EXPECT_GT(out.FramesRendered(), rendered);
