@@ -47,9 +47,13 @@ TEST_F(InputThreads, JoysticksComeAndGoWhileTheGamePolls) {
     const auto until = Clock::now() + std::chrono::milliseconds(300);
     while (Clock::now() < until) {
         auto en = di->GetDIEnumDevices(DIDEVTYPE_JOYSTICK, DIEDFL_ATTACHEDONLY);
+        int hosts = 0;
         for (int32_t i = 1; i <= en->GetCount(); ++i) {
             const std::string guid = en->GetItem(i)->GetGuidInstance();
             seen.insert(guid);
+            // The other thread has at most one of SDL2's attached at a time.
+            hosts += guid.find("-0002-") != std::string::npos;
+            EXPECT_LE(hosts, 1) << "one SDL2 joystick listed twice";
             // One pulled out since the enumeration is unknown or lost; never
             // anything else.
             const int32_t e = ErrorOf([&] {
