@@ -19,7 +19,8 @@ export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/s
 # stops at start with "unexpected memory mapping"; the tests then run with
 # randomisation off.
 run=()
-if "$dir/bin/${tests[0]}" --gtest_list_tests 2>&1 | grep -q "unexpected memory mapping"; then
+probe=$("$dir/bin/${tests[0]}" --gtest_list_tests 2>&1 || true)
+if grep -q "unexpected memory mapping" <<<"$probe"; then
   echo "tsan.sh: address-space randomisation too strong for TSan; running under setarch -R"
   run=(setarch "$(uname -m)" -R)
 fi
