@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the reference, then builds and runs every test: once as a normal
-# build, once with AddressSanitizer and UndefinedBehaviorSanitizer; runs each
-# fuzz target for 20 s (scripts/fuzz.sh); then the
+# build, once with AddressSanitizer and UndefinedBehaviorSanitizer, and the
+# sound, music and input tests once more with ThreadSanitizer; runs each fuzz
+# target for 20 s (scripts/fuzz.sh); then the
 # Windows part: both cross-builds (64 and 32 bits, checked by
 # scripts/check-windows-dlls.py) and scripts/windows-test.sh under Wine,
 # which is skipped with a message where wine64 cannot start.
@@ -18,6 +19,9 @@ bash scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DVEXO_SANITIZE=ON -DV
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 (cd build-asan && ctest --output-on-failure -j2)
 unset ASAN_OPTIONS UBSAN_OPTIONS
+# The sound, music and input tests under ThreadSanitizer: their audio,
+# clock and joystick threads meet the game thread.
+bash scripts/tsan.sh build-tsan
 # A smoke run of every fuzz target, 20 s each: a crash fails the run and its
 # input is kept in build-fuzz/crashes/.
 bash scripts/fuzz.sh 20

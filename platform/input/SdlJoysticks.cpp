@@ -174,7 +174,14 @@ void ScanHostJoysticks(Hub& hub) {
             ++it;
         }
     }
-    // Newly attached ones join in the order SDL2 numbered them.
+    // Newly attached ones join in the order SDL2 numbered them. Device
+    // indexes shift when another thread plugs or unplugs one through SDL2, so
+    // its joystick list stays locked from numbering to opening: otherwise an
+    // index could open a different joystick under the identifier read for it.
+    struct ListLock {
+        ListLock() { SDL_LockJoysticks(); }
+        ~ListLock() { SDL_UnlockJoysticks(); }
+    } listLock;
     std::vector<std::pair<SDL_JoystickID, int>> fresh;
     const int n = SDL_NumJoysticks();
     for (int i = 0; i < n; ++i) {

@@ -27,6 +27,21 @@ class RealInputTest : public ::testing::Test {
     ScopedPlatform scope{platform};
 };
 
+// A shared background joystick device in the joystick format.
+inline Ref<DirectInputDevice> OpenJoystick(const Ref<DirectInput>& di, const std::string& guid) {
+    auto dev = di->CreateDevice(guid);
+    dev->SetCommonDataFormat(DIFORMAT_JOYSTICK);
+    dev->SetCooperativeLevel(kWindow, DISCL_NONEXCLUSIVE | DISCL_BACKGROUND);
+    return dev;
+}
+
+inline DIJOYSTATE PollAndRead(const Ref<DirectInputDevice>& dev) {
+    dev->Poll();
+    DIJOYSTATE s;
+    dev->GetDeviceStateJoystick(s);
+    return s;
+}
+
 // The physical deflection that the component's joystick properties (dead
 // zone 10 %, saturation 90 %, range 0 to 65535) turn into `logical`.
 inline double PositionFor(int32_t logical) {

@@ -16,13 +16,6 @@ namespace {
 using namespace vexo::plat::input;
 using PlatformInput = RealInputTest;
 
-Ref<DirectInputDevice> OpenJoystick(const Ref<DirectInput>& di, const std::string& guid) {
-    auto dev = di->CreateDevice(guid);
-    dev->SetCommonDataFormat(DIFORMAT_JOYSTICK);
-    dev->SetCooperativeLevel(kWindow, DISCL_NONEXCLUSIVE | DISCL_BACKGROUND);
-    return dev;
-}
-
 DIPROPLONG Long(int32_t how, int32_t obj, int32_t data) {
     DIPROPLONG p;
     p.lSize = sizeof p;
@@ -40,13 +33,6 @@ DIPROPRANGE Range(int32_t how, int32_t obj, int32_t min, int32_t max) {
     p.lMin = min;
     p.lMax = max;
     return p;
-}
-
-DIJOYSTATE PollAndRead(const Ref<DirectInputDevice>& dev) {
-    dev->Poll();
-    DIJOYSTATE s;
-    dev->GetDeviceStateJoystick(s);
-    return s;
 }
 
 TEST_F(PlatformInput, KeyboardDeviceStatuses) {
