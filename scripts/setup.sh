@@ -8,8 +8,8 @@ set -euo pipefail
 # xfonts-base: SDL's X11 message box draws with the X core fonts, which Xvfb
 # only recommends; without them no dialog can open. dpkg-dev: cpack's .deb
 # reads its library dependencies with dpkg-shlibdeps. clang-16 and
-# libclang-rt-16-dev: the libFuzzer and ThreadSanitizer runtimes
-# (scripts/fuzz.sh); llvm-16 gives their reports a symbolizer.
+# libclang-rt-16-dev: libFuzzer and its sanitizer runtimes (scripts/fuzz.sh);
+# llvm-16 gives their reports a symbolizer. (scripts/tsan.sh uses gcc's own.)
 pkgs=(build-essential dpkg-dev cmake ninja-build pkg-config git
       libsdl2-dev libsndfile1-dev libfluidsynth-dev timgm6mb-soundfont
       libstb-dev libfreetype-dev libfontconfig-dev fonts-vlgothic fonts-dejavu-core
