@@ -113,11 +113,12 @@ public:
         }
     }
 
+    // `srcFrames`: the frames that will really be fed, counted beforehand,
+    // so the data is allocated once at its final size and never grows.
     void Reserve(int64_t srcFrames) {
-        int64_t bytes = OutFrames(srcFrames) * block_;
-        // A header's claim is only a hint: never trust it with much memory.
+        CheckFits(srcFrames);
         if (fault::Hit(fault::Point::SampleMemory)) throw std::bad_alloc();
-        bytes_.reserve(static_cast<size_t>(std::clamp<int64_t>(bytes, 0, 16 << 20)));
+        bytes_.reserve(static_cast<size_t>(OutFrames(srcFrames) * block_));
     }
 
     void Feed(const float* frames, int64_t count) {
@@ -338,7 +339,11 @@ std::shared_ptr<const SoundData> Load(const std::string& file, const WAVEFORMATE
     }
     Converter conv(info.channels, info.samplerate, format, positions);
     conv.CheckFits(claimed);
-    conv.Reserve(claimed);
+    // The first pass only counts what the decoder gives: a compressed file
+    // of a few hundred bytes can hold minutes of sound, and data grown as it
+    // arrives would hold up to three times its size at once (the old and
+    // the new block, then the trimmed copy). The second converts into data
+    // allocated once, so loading never holds more than DSBSIZE_MAX.
     constexpr int64_t kChunk = 4096;
     std::vector<float> chunk(static_cast<size_t>(kChunk * info.channels));
     int64_t read = 0;
@@ -347,10 +352,26 @@ std::shared_ptr<const SoundData> Load(const std::string& file, const WAVEFORMATE
         if (n <= 0) break;
         read += n;
         conv.CheckFits(read);
-        conv.Feed(chunk.data(), n);
     }
     // A decoder that stops early or reports an error means damaged data.
     if (sf_error(sf.f) != SF_ERR_NO_ERROR || read < claimed) Raise(status::DSERR_BADFORMAT);
+    if (sf_seek(sf.f, 0, SEEK_SET) != 0) {
+        // A decoder that cannot seek reads the file again from the start.
+        sf_close(sf.f);
+        SF_INFO again{};
+        sf.f = lseek(fd.fd, 0, SEEK_SET) == 0 ? sf_open_fd(fd.fd, SFM_READ, &again, SF_FALSE) : nullptr;
+        if (!sf.f || again.channels != info.channels || again.samplerate != info.samplerate)
+            Raise(status::DSERR_BADFORMAT);
+        sf_command(sf.f, SFC_SET_NORM_FLOAT, nullptr, SF_TRUE);
+    }
+    conv.Reserve(read);
+    for (int64_t fed = 0; fed < read;) {
+        sf_count_t n = sf_readf_float(sf.f, chunk.data(), std::min(kChunk, read - fed));
+        if (n <= 0) Raise(status::DSERR_BADFORMAT);  // fewer frames than the first time
+        conv.Feed(chunk.data(), n);
+        fed += n;
+    }
+    if (sf_error(sf.f) != SF_ERR_NO_ERROR) Raise(status::DSERR_BADFORMAT);
     return conv.Finish();
 }
 
@@ -360,7 +381,6 @@ std::shared_ptr<const SoundData> Make(const float* samples, int64_t frames, int3
     if (channels < 1 || channels > kMaxFileChannels || rate < kMinFileRate || rate > kMaxFileRate || frames < 0)
         Raise(status::DSERR_BADFORMAT);
     Converter conv(channels, rate, format);
-    conv.CheckFits(frames);
     conv.Reserve(frames);
     conv.Feed(samples, frames);
     return conv.Finish();

@@ -37,7 +37,9 @@ void ValidatePcmFormat(const WAVEFORMATEX& format);
 // usual gains (the file's speaker positions when it names them). Raises
 // DSERR_FILENOTFOUND for a file that cannot be opened, DSERR_BADFORMAT for
 // one libsndfile cannot read or whose data is truncated or inconsistent, and
-// DSERR_OUTOFMEMORY for one that would exceed DSBSIZE_MAX bytes.
+// DSERR_OUTOFMEMORY for one that would exceed DSBSIZE_MAX bytes. Loading
+// holds at most the converted data (DSBSIZE_MAX, 256 MB) and a few small
+// buffers, however small and well compressed the file.
 std::shared_ptr<const SoundData> LoadSoundFile(const std::string& file, const WAVEFORMATEX& format);
 
 // Builds sound data from interleaved float samples at `rate` with

@@ -59,6 +59,13 @@ public:
     }
     // A track ends at its last event unless it is given a later end here.
     void EndAt(int track, uint32_t tick) { tracks_.at(track).end = std::max(tracks_.at(track).end, tick); }
+    // A system-exclusive message: `data` after the F0, ending with its F7.
+    void Sysex(int track, uint32_t tick, const std::vector<uint8_t>& data) {
+        std::vector<uint8_t> b{0xF0};
+        Vlq(b, static_cast<uint32_t>(data.size()));
+        b.insert(b.end(), data.begin(), data.end());
+        Add(track, tick, std::move(b));
+    }
     void Meta(int track, uint32_t tick, uint8_t type, std::vector<uint8_t> data) {
         std::vector<uint8_t> b{0xFF, type};
         Vlq(b, static_cast<uint32_t>(data.size()));

@@ -36,6 +36,9 @@ audio::AudioSource* SourceOf(const Ref<DirectMusicPerformance>& performance);
 // Frames the performance's synthesizer has rendered so far: an idle
 // performance must not add to it.
 uint64_t SynthFramesOf(const Ref<DirectMusicPerformance>& performance);
+// Events the performance's sequencer has sent so far (tempo changes
+// included): what a render of a hostile piece has cost.
+uint64_t EventsSentOf(const Ref<DirectMusicPerformance>& performance);
 
 // The factories registered with the root object.
 Ref<DirectMusicLoader> CreateLoader();

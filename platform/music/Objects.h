@@ -117,6 +117,7 @@ public:
     int32_t graceLeft = 0;
     int32_t tailLeft = 0;
     uint64_t synthFrames = 0;
+    uint64_t eventsSent = 0;
 
 private:
     void Send(PlayState& st, const MidiEvent& e);

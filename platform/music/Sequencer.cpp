@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/music/MusicPlatform.h"
 #include "platform/music/Objects.h"
 #include "platform/music/Synth.h"
 
@@ -18,6 +19,13 @@ constexpr double kMaxTailSeconds = 10.0;
 }  // namespace
 
 Core::~Core() { FreeSynth(); }
+
+uint64_t EventsSentOf(const Ref<DirectMusicPerformance>& p) {
+    auto* perf = dynamic_cast<Performance*>(p.get());
+    if (!perf) return 0;
+    std::lock_guard<std::mutex> lock(MusicLock());
+    return perf->core->eventsSent;
+}
 
 bool Core::EnsureSynth(int32_t sampleRate) {
     if (synth) return true;
@@ -122,6 +130,7 @@ void Core::Start(const std::shared_ptr<PlayState>& st, int32_t startPoint) {
 }
 
 void Core::Send(PlayState& st, const MidiEvent& e) {
+    ++eventsSent;
     if (e.kind == MidiEvent::Tempo) {
         st.tempo = e.tempo;
         return;
@@ -186,6 +195,16 @@ void Core::Advance(PlayState& st) {
         if (st.repeatsLeft > 0 && st.song->length > 0) {
             --st.repeatsLeft;
             st.pos -= st.song->length;
+            // Whole passes that fall on this one sample (a piece far shorter
+            // than a frame at its tempo) would sound as one: play only the
+            // last of them, or such a piece would send all its repeats'
+            // events at once. Each pass sets the same controllers and
+            // programs, so the channels end up as they would have.
+            if (double whole = std::floor(st.pos / st.song->length); whole >= 2) {
+                const uint64_t skip = std::min<uint64_t>(st.repeatsLeft, uint64_t(whole) - 1);
+                st.repeatsLeft -= skip;
+                st.pos -= double(skip) * st.song->length;
+            }
             st.next = 0;
             st.tempo = kDefaultTempo;
             continue;

@@ -88,6 +88,23 @@ TEST(MidiFile, FormatsRunningStatusAndMetaEvents) {
         EXPECT_EQ(sa.events[i].data1, sb.events[i].data1) << i;
     }
     EXPECT_EQ(3 * 768 + 384, sa.length);
+
+    // A system-exclusive message, longer than a one-byte length, between
+    // notes written with running status: skipped, and the status after it
+    // written out again.
+    MidiWriter x(96, 0);
+    int tx = x.AddTrack();
+    x.Note(tx, 0, 10, 5, 60, 100);
+    x.Sysex(tx, 5, std::vector<uint8_t>(200, 0x11));
+    x.Note(tx, 20, 10, 5, 62, 100);
+    std::vector<uint8_t> xb = x.Bytes();
+    const uint8_t resumed[] = {0x11, 5, 0x95};  // end of the message, delta, status
+    EXPECT_NE(xb.end(), std::search(xb.begin(), xb.end(), std::begin(resumed), std::end(resumed)));
+    std::vector<MidiEvent> ex = ChannelEvents(Parse(xb));
+    ASSERT_EQ(4u, ex.size());
+    EXPECT_EQ(0x95, ex[2].status);
+    EXPECT_EQ(62, ex[2].data1);
+    EXPECT_EQ(20 * 8, ex[2].time);
 }
 
 TEST(MidiFile, SmpteDivisionAndRiffWrapper) {

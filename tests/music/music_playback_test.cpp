@@ -251,6 +251,25 @@ TEST_F(MusicPlayback, RepeatsPlayThePieceMoreTimes) {
     EXPECT_EQ(frames, plat::music::SynthFramesOf(p));
 }
 
+TEST_F(MusicPlayback, PassesFallingOnOneSampleAreSentOnce) {
+    // A microsecond a beat and one tick at 96 a beat: a pass lasts a hundredth
+    // of a microsecond, so thousands fall on every frame. Sent one by one, the
+    // default 32767 repeats would be 1.3 million events in a few frames.
+    MidiWriter w(96, 0);
+    int t = w.AddTrack();
+    w.Tempo(t, 0, 1);
+    for (int k = 0; k < 20; ++k) w.Note(t, 0, 1, 0, uint8_t(50 + k), 100);
+    DXMusic m;
+    ASSERT_EQ(0, m.DMSetup());
+    ASSERT_EQ(0, m.DMCreateSegment(0, Save(w, "blip.mid")));
+    ASSERT_EQ(0, m.DMPlay(0));
+    Ref<DirectMusicPerformance> p = m.Performances[0];
+    Render(p, 0.01);
+    // Every repeat has been used up, sending a pass or two per frame.
+    EXPECT_EQ(VB_FALSE, p->IsPlaying(nullptr, m.SegmentStates[0]));
+    EXPECT_LT(plat::music::EventsSentOf(p), 20000u);
+}
+
 TEST_F(MusicPlayback, PercussionChannelPlaysDrums) {
     // Channel 10 plays the percussion kit whatever came before on that
     // performance, and a snare differs from a piano note of the same key.
