@@ -281,6 +281,9 @@ public:
         // What the convention promises for a call the layer refuses outright.
         if (!(iid == IID_NULL) && hr != DISP_E_UNKNOWNINTERFACE) __builtin_trap();
         if ((id < kFirstDispId || id > methods) && iid == IID_NULL && hr != DISP_E_MEMBERNOTFOUND) __builtin_trap();
+        const bool reached = iid == IID_NULL && id >= kFirstDispId && id <= methods && (wFlags & 3);
+        if (reached && dp.cArgs > 0 && !dp.rgvarg && hr != E_INVALIDARG) __builtin_trap();
+        if (reached && dp.rgvarg && dp.cNamedArgs > dp.cArgs && hr != DISP_E_BADPARAMCOUNT) __builtin_trap();
         if (hr == DISP_E_EXCEPTION && !(flags & 64) && excep.scode == 0) __builtin_trap();
         if (result.vt == VT_DISPATCH && result.pdispVal && pool_.size() < 16) {
             pool_.push_back(result.pdispVal);
