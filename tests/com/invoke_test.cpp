@@ -40,7 +40,7 @@ struct Invoked {
     int32_t result;
 };
 Invoked Invoke(Echo& e, DISPID id, VARIANT arg) {
-    DISPPARAMS dp;
+    DISPPARAMS dp{};
     dp.rgvarg = &arg;
     dp.cArgs = 1;
     VARIANT r;
@@ -90,6 +90,8 @@ TEST(ComInvoke, ByteArraysWithImpossibleBoundsAreRefusedUnread) {
     VariantClear(&v);
 }
 
+// Our own model's conversion; on Windows the system's decides.
+#ifndef _WIN32
 TEST(ComInvoke, TypesNoVariantHasAreBadVarTypes) {
     ModuleCounts counts;
     Echo echo(EchoDescription(), counts);
@@ -111,6 +113,7 @@ TEST(ComInvoke, TypesNoVariantHasAreBadVarTypes) {
     EXPECT_EQ(Invoke(echo, 2, nothing).hr, DISP_E_TYPEMISMATCH);
     EXPECT_EQ(Invoke(echo, 2, MakeByRef(VT_VARIANT, &typed)).result, 5);
 }
+#endif
 
 }  // namespace
 }  // namespace vexo::com
