@@ -177,9 +177,14 @@ void Args::Convert(size_t i, const VARIANT* src) {
             if (v->vt == (VT_ARRAY | VT_UI1)) a = v->parray;
             else if (v->vt == (VT_BYREF | VT_ARRAY | VT_UI1)) a = *v->pparray;
             else throw ArgError{DISP_E_TYPEMISMATCH, l.rgIndex};
-            if (a && (a->cbElements != 1 || (a->cDims == 1 && a->rgsabound[0].cElements > 0 && !a->pvData)))
+            if (a && (a->cDims != 1 || a->cbElements != 1 || (a->rgsabound[0].cElements > 0 && !a->pvData)))
                 throw ArgError{DISP_E_TYPEMISMATCH, l.rgIndex};
-            if (a && a->cDims == 1 && a->rgsabound[0].cElements > 0) {
+            // Bounds no array of this size can have: past the cap, or an upper
+            // bound beyond 32 bits. The data is not touched.
+            if (a && (a->rgsabound[0].cElements > kMaxByteArrayArg ||
+                      int64_t(a->rgsabound[0].lLbound) + a->rgsabound[0].cElements - 1 > INT32_MAX))
+                throw ArgError{E_INVALIDARG, l.rgIndex};
+            if (a && a->rgsabound[0].cElements > 0) {
                 LONG lo = 0, hi = 0;
                 SafeArrayGetLBound(a, 1, &lo);
                 SafeArrayGetUBound(a, 1, &hi);

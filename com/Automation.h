@@ -26,6 +26,12 @@ struct ModuleCounts {
     std::atomic<long> locks{0};
 };
 
+// The most bytes a byte-array argument may hold (16 MB; the interfaces pass
+// palettes of 256). A larger one, or one whose upper bound passes 32 bits, is
+// refused with E_INVALIDARG before its data is read; an array of other than
+// one dimension or of elements other than bytes is a type mismatch.
+inline constexpr ULONG kMaxByteArrayArg = ULONG(16) << 20;
+
 // A failure of argument conversion: the status and the argument's position
 // in DISPPARAMS::rgvarg.
 struct ArgError {

@@ -24,6 +24,7 @@ const IID IID_NULL{};
 // --- BSTR: a 32-bit byte length in front of the characters, 0-terminated.
 
 BSTR SysAllocStringLen(const OLECHAR* text, UINT length) {
+    if (length > kMaxBstrLength) return nullptr;
     auto* block = static_cast<char*>(std::malloc(sizeof(uint32_t) + (size_t(length) + 1) * sizeof(OLECHAR)));
     if (!block) return nullptr;
     const uint32_t bytes = length * uint32_t(sizeof(OLECHAR));
@@ -181,14 +182,27 @@ bool ReadRef(const VARIANT* v, VARIANT& out) {
     return true;
 }
 
+// A type a variant can have: a known kind by value, by reference or as an
+// array of it. There is no reference to or array of nothing, and a VARIANT
+// is only ever referred to or held in an array.
+bool ValidVarType(VARTYPE vt) {
+    if (vt & ~(VT_TYPEMASK | VT_ARRAY | VT_BYREF)) return false;
+    const VARTYPE base = vt & VT_TYPEMASK;
+    if (base == 15 || base > VT_UINT) return false;
+    if (base == VT_EMPTY || base == VT_NULL) return vt == base;
+    return base != VT_VARIANT || vt != VT_VARIANT;
+}
+
 // The value behind `src`: itself, read through a typed reference, or through
 // one VARIANT reference (which may hold a typed one). A chain of VARIANT
 // references is refused, as the system refuses it.
 HRESULT Deref(const VARIANT* src, VARIANT& scratch, const VARIANT*& out) {
     const VARIANT* v = src;
+    if (!ValidVarType(v->vt)) return DISP_E_BADVARTYPE;
     if (v->vt == (VT_BYREF | VT_VARIANT)) {
         if (!v->pvarVal || v->pvarVal->vt == (VT_BYREF | VT_VARIANT)) return E_INVALIDARG;
         v = v->pvarVal;
+        if (!ValidVarType(v->vt)) return DISP_E_BADVARTYPE;
     }
     out = v;
     if (!(v->vt & VT_BYREF)) return S_OK;

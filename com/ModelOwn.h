@@ -137,6 +137,10 @@ struct DECIMAL {
 };
 inline constexpr uint8_t DECIMAL_NEG = 0x80;
 
+// A string holds at most kMaxBstrLength characters (256 MB); a longer one
+// is not made (null, as for no memory), so its byte count always fits the
+// 32-bit prefix.
+inline constexpr UINT kMaxBstrLength = (UINT(256) << 20) / sizeof(OLECHAR);
 BSTR SysAllocString(const OLECHAR* text);
 BSTR SysAllocStringLen(const OLECHAR* text, UINT length);
 void SysFreeString(BSTR s);
@@ -233,7 +237,9 @@ HRESULT VariantCopy(VARIANT* dest, const VARIANT* src);
 // half to even, a value out of range gives DISP_E_OVERFLOW and a string that
 // holds no number DISP_E_TYPEMISMATCH. Strings take the automation forms:
 // spaces around, signs, "&H" and "&O" numbers, thousands separators, an
-// exponent, "True" / "False". Booleans become 0 / -1.
+// exponent, "True" / "False". Booleans become 0 / -1. A source whose type
+// no variant can have (an unused code, a reference to VT_EMPTY, a VARIANT
+// by value) gives DISP_E_BADVARTYPE.
 HRESULT VariantChangeType(VARIANT* dest, const VARIANT* src, uint16_t flags, VARTYPE vt);
 
 // --- IDispatch -------------------------------------------------------------

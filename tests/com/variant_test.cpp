@@ -245,6 +245,10 @@ TEST(ComVariant, StringsArraysAndCopiesOwnTheirMemory) {
     b = BstrFromUtf8("a\xFF");  // a stray byte becomes the replacement character
     EXPECT_EQ(Utf8FromBstr(b), "a\xEF\xBF\xBD");
     SysFreeString(b);
+#ifndef _WIN32
+    // A length whose bytes would not fit the prefix, or past the cap, makes no string.
+    for (UINT n : {kMaxBstrLength + 1, 0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFFu}) EXPECT_EQ(SysAllocStringLen(nullptr, n), nullptr) << n;
+#endif
     SAFEARRAY* a = SafeArrayCreateVector(VT_UI1, 1, 255);
     int32_t lo = 0, hi = 0;
     EXPECT_EQ(SafeArrayGetLBound(a, 1, &lo), S_OK);
