@@ -239,11 +239,29 @@ uint32_t Le32(const uint8_t* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (ui
 uint32_t Be32(const uint8_t* p) { return (uint32_t(p[0]) << 24) | (p[1] << 16) | (p[2] << 8) | p[3]; }
 
 // libsndfile shortens a data chunk that runs past the end of the file
-// without a word, so a truncated file would load as a shorter sound. Walk
-// the RIFF or AIFF chunks ourselves and refuse a sample chunk whose declared
-// size does not fit the file. Sizes 0 and 0xFFFFFFFF mean "unknown" to
-// streaming writers and are left to libsndfile.
-bool SampleChunkTruncated(int fd, int64_t fileSize) {
+// without a word, so a truncated file would load as a shorter sound; and it
+// spins for minutes over a LIST chunk whose entries claim more bytes than the
+// LIST holds. Walk the RIFF or AIFF chunks ourselves and refuse such a file
+// before libsndfile sees it. Data sizes 0 and 0xFFFFFFFF mean "unknown" to
+// streaming writers and are left to libsndfile, as is everything after them.
+// Many writers leave out the pad byte after an odd-sized entry, so a list
+// is refused only when it overruns read either way.
+bool ListEntriesOverrun(int fd, int64_t start, int64_t end, bool littleEndian) {
+    for (int pad = 1; pad >= 0; --pad) {
+        bool overrun = false;
+        for (int64_t off = start + 4; off + 8 <= end && !overrun;) {  // past the list's type
+            uint8_t ch[8];
+            if (pread(fd, ch, 8, off) != 8) return false;
+            uint32_t size = littleEndian ? Le32(ch + 4) : Be32(ch + 4);
+            overrun = off + 8 + static_cast<int64_t>(size) > end;
+            off += 8 + static_cast<int64_t>(size) + (pad ? (size & 1) : 0);
+        }
+        if (!overrun) return false;
+    }
+    return true;
+}
+
+bool ChunksRefused(int fd, int64_t fileSize) {
     uint8_t head[12];
     if (pread(fd, head, 12, 0) != 12) return false;
     bool riff = std::memcmp(head, "RIFF", 4) == 0 && std::memcmp(head + 8, "WAVE", 4) == 0;
@@ -257,11 +275,15 @@ bool SampleChunkTruncated(int fd, int64_t fileSize) {
         uint8_t ch[8];
         if (pread(fd, ch, 8, off) != 8) return false;
         uint32_t size = riff ? Le32(ch + 4) : Be32(ch + 4);
+        int64_t end = off + 8 + static_cast<int64_t>(size);
         if (std::memcmp(ch, sampleId, 4) == 0) {
             if (size == 0 || size == 0xFFFFFFFFu) return false;
-            return off + 8 + static_cast<int64_t>(size) > fileSize;
+            if (end > fileSize) return true;
+        } else if (!aiff && std::memcmp(ch, "LIST", 4) == 0 &&
+                   ListEntriesOverrun(fd, off + 8, std::min(end, fileSize), riff)) {
+            return true;
         }
-        off += 8 + static_cast<int64_t>(size) + (size & 1);
+        off = end + (size & 1);
     }
     return false;
 }
@@ -315,7 +337,7 @@ std::shared_ptr<const SoundData> Load(const std::string& file, const WAVEFORMATE
     if (fd.fd < 0) Raise(status::DSERR_FILENOTFOUND);
     struct stat st {};
     if (fstat(fd.fd, &st) != 0 || !S_ISREG(st.st_mode)) Raise(status::DSERR_FILENOTFOUND);
-    if (SampleChunkTruncated(fd.fd, st.st_size)) Raise(status::DSERR_BADFORMAT);
+    if (ChunksRefused(fd.fd, st.st_size)) Raise(status::DSERR_BADFORMAT);
 
     SF_INFO info{};
     SndFile sf;

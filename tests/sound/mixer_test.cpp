@@ -299,6 +299,24 @@ TEST_F(Mixer, MissingTruncatedAndHostileFilesFailCleanly) {
     WriteFile(dir.File("cut.wav"), bytes);
     EXPECT_EQ(LoadStatus(dir.File("cut.wav")), status::DSERR_BADFORMAT);
 
+    // A LIST entry claiming more than its list holds (libsndfile spins over
+    // it for minutes); one odd-sized entry without its pad byte still loads.
+    auto withList = [&](const std::string& name, std::vector<uint8_t> list) {
+        auto f = WavBytes(std::vector<uint8_t>(64, 1), 22050, 16, 1);
+        std::vector<uint8_t> head = {'L', 'I', 'S', 'T', uint8_t(list.size()), 0, 0, 0};
+        f.insert(f.end(), head.begin(), head.end());
+        f.insert(f.end(), list.begin(), list.end());
+        const uint32_t riff = uint32_t(f.size() - 8);
+        for (int i = 0; i < 4; ++i) f[4 + i] = uint8_t(riff >> (8 * i));
+        WriteFile(dir.File(name), f);
+        return LoadStatus(dir.File(name), Pcm(22050, 16, 1));
+    };
+    EXPECT_EQ(withList("list.wav", {'I', 'N', 'F', 'O', 'I', 0xFF, 0xFF, 'A', 0xF7, 0xFF, 0xFF, 0xFF, 1, 2}),
+              status::DSERR_BADFORMAT);
+    EXPECT_EQ(withList("sloppy.wav", {'I', 'N', 'F', 'O', 'I', 'N', 'A', 'M', 3, 0, 0, 0, 'a', 'b', 0,
+                                      'I', 'A', 'R', 'T', 2, 0, 0, 0, 'c', 0}),
+              0);
+
     // Lying headers: sizes near 4 GB, no channels, no rate, 65535 channels.
     WriteFile(dir.File("huge.wav"), WavBytes(std::vector<uint8_t>(64, 1), 48000, 16, 1, 0xFFFFFFF0));
     EXPECT_EQ(LoadStatus(dir.File("huge.wav")), status::DSERR_BADFORMAT);
